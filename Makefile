@@ -1,0 +1,29 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install missing system packages first, then drive a CMake preset.
+
+.PHONY: run test deps bench fuzz clean
+
+run: deps
+	cmake --preset dev
+	cmake --build --preset dev
+	@echo "Bitvane has no program to start yet: everything built, nothing to run."
+
+test: deps
+	cmake --preset test
+	cmake --build --preset test
+	ctest --preset test
+
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench
+	@for b in build/bench/bench/*_bench; do echo "== $$b"; "$$b"; done
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+deps:
+	scripts/install-deps
+
+clean:
+	rm -rf build

@@ -1,0 +1,53 @@
+# One call to add a library, a test, a benchmark or a fuzzer, with the project's
+# warnings, include root and sanitizer flags applied the same way everywhere.
+
+function(bitvane_apply_options target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(BITVANE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(BITVANE_SANITIZE)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer
+                                            -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# bitvane_add_library(name SOURCES file... [DEPS target...])
+function(bitvane_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  bitvane_apply_options(${name})
+endfunction()
+
+# bitvane_add_test(name SOURCES file... DEPS target... [ENVIRONMENT var=value...])
+# Builds one GoogleTest executable and registers each of its tests with CTest.
+function(bitvane_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  bitvane_apply_options(${name})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()
+
+# bitvane_add_benchmark(name SOURCES file... DEPS target...)
+function(bitvane_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark_main)
+  bitvane_apply_options(${name})
+endfunction()
+
+# bitvane_add_fuzzer(name SOURCES file... DEPS target...)
+function(bitvane_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  bitvane_apply_options(${name})
+endfunction()

@@ -1,0 +1,39 @@
+#include "platform/safe_memory.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <cstring>
+
+namespace bitvane {
+namespace {
+
+TEST(SafeMemory, PlausibleAddressStartsAt4096) {
+  EXPECT_FALSE(IsPlausibleAddress(nullptr));
+  EXPECT_FALSE(IsPlausibleAddress(reinterpret_cast<void*>(4095)));
+  EXPECT_TRUE(IsPlausibleAddress(reinterpret_cast<void*>(4096)));
+}
+
+TEST(SafeMemory, ReadsReadableMemory) {
+  const char source[] = "TNList<>";
+  char target[8] = {};
+  ASSERT_TRUE(SafeReadMemory(target, source, 8));
+  EXPECT_EQ(std::memcmp(target, source, 8), 0);
+}
+
+TEST(SafeMemory, UnmappedOrLowMemoryFailsWithoutFault) {
+  void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(page, MAP_FAILED);
+  ASSERT_EQ(::munmap(page, 4096), 0);
+  char target[8];
+  EXPECT_FALSE(SafeReadMemory(target, page, 8));
+  EXPECT_FALSE(SafeReadMemory(target, reinterpret_cast<void*>(16), 8));
+
+  void* guarded = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(guarded, MAP_FAILED);
+  EXPECT_FALSE(SafeReadMemory(target, guarded, 8));
+  ::munmap(guarded, 4096);
+}
+
+}  // namespace
+}  // namespace bitvane
