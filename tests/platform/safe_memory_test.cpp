@@ -22,6 +22,10 @@ TEST(SafeMemory, ReadsReadableMemory) {
 }
 
 TEST(SafeMemory, UnmappedOrLowMemoryFailsWithoutFault) {
+  // The first read sets the guard up; done here, so that nothing is mapped into the
+  // hole below between the unmap and the read.
+  char warmUp[8] = {};
+  ASSERT_TRUE(SafeReadMemory(warmUp, warmUp, sizeof warmUp));
   void* page = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(page, MAP_FAILED);
   ASSERT_EQ(::munmap(page, 4096), 0);
@@ -33,6 +37,24 @@ TEST(SafeMemory, UnmappedOrLowMemoryFailsWithoutFault) {
   ASSERT_NE(guarded, MAP_FAILED);
   EXPECT_FALSE(SafeReadMemory(target, guarded, 8));
   ::munmap(guarded, 4096);
+}
+
+TEST(SafeMemory, FaultsOutsideAGuardedReadStillEndTheProgram) {
+  char target[8];
+  ASSERT_FALSE(SafeReadMemory(target, reinterpret_cast<void*>(0x10000), 8));  // handler in place
+  EXPECT_DEATH(
+      {
+        volatile int* wild = reinterpret_cast<volatile int*>(0x10000);
+        *wild = 1;
+      },
+      "");
+}
+
+TEST(SafeMemory, WipeZeroes) {
+  unsigned char bytes[5] = {1, 2, 3, 4, 5};
+  WipeMemory(bytes, sizeof bytes);
+  for (unsigned char b : bytes) EXPECT_EQ(b, 0);
+  WipeMemory(nullptr, 3);  // nothing to do, no fault
 }
 
 }  // namespace
