@@ -1,0 +1,105 @@
+#include "foundation/csv_field.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bitvane {
+namespace {
+
+using Fields = std::vector<std::pair<std::u16string, int>>;
+
+// Splits a copy of `text` held in a buffer of exactly its size, so that ASan sees any
+// read past the terminating 0.
+Fields Split(const std::u16string& text) {
+  const auto buffer = std::make_unique<char16_t[]>(text.size() + 1);
+  std::copy(text.begin(), text.end(), buffer.get());
+  char16_t* const bufferEnd = buffer.get() + text.size();
+  Fields fields;
+  char16_t* cursor = buffer.get();
+  for (int code = 0; code != kCsvEndOfText;) {
+    char16_t* const before = cursor;
+    char16_t* field = nullptr;
+    code = NextCsvField(&cursor, &field);
+    EXPECT_GE(field, before);
+    EXPECT_LE(cursor, bufferEnd);
+    if (code != kCsvEndOfText && cursor <= before) {
+      ADD_FAILURE() << "no progress";
+      break;
+    }
+    fields.emplace_back(field, code);
+    if (code == kCsvEndOfText) {  // the cursor stays on the 0, so a repeat gives the same
+      EXPECT_EQ(cursor, bufferEnd);
+      EXPECT_EQ(NextCsvField(&cursor, &field), kCsvEndOfText);
+      EXPECT_EQ(field, bufferEnd);
+    }
+  }
+  return fields;
+}
+
+TEST(NextCsvField, Table) {
+  struct Row {
+    std::u16string text;
+    Fields fields;
+  };
+  const Row rows[] = {
+      {u"a,\"b,c\",\"d\"\"e\"", {{u"a", 2}, {u"b,c", 2}, {u"d\"e", 1}}},
+      {u"x\r\ny", {{u"x", 5}, {u"y", 1}}},
+      {u"", {{u"", 1}}},
+      {u"\"", {{u"", 1}}},
+      {u"\"\"", {{u"", 1}}},
+      {u"\"\"\"\"", {{u"\"", 1}}},
+      {u",", {{u"", 2}, {u"", 1}}},
+      {u"a\rb\nc\r", {{u"a", 3}, {u"b", 4}, {u"c", 3}, {u"", 1}}},
+      {u"\r\r\n\n", {{u"", 3}, {u"", 5}, {u"", 4}, {u"", 1}}},
+      {u"a\"b,c", {{u"a\"b", 2}, {u"c", 1}}},
+      {u"\"abc", {{u"abc", 1}}},                   // unterminated
+      {u"\"x\"\"", {{u"x\"", 1}}},                 // ends after a doubled mark
+      {u"\"a\"b\",c", {{u"a\"b", 2}, {u"c", 1}}},  // a lone mark stays with its follower
+      {u"\"a\"\"\"\r", {{u"a\"", 3}, {u"", 1}}},
+      {u"\"a\r\nb\",\"\"\r\n", {{u"a\r\nb", 2}, {u"", 5}, {u"", 1}}},
+      {u"\"a\"x\"", {{u"a\"x", 1}}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Split(row.text), row.fields) << std::string(row.text.begin(), row.text.end());
+  }
+}
+
+TEST(NextCsvField, BadArguments) {
+  char16_t text[] = u"a,b";
+  char16_t* cursor = text;
+  char16_t* nullCursor = nullptr;
+  char16_t* field = nullptr;
+  EXPECT_EQ(NextCsvField(nullptr, &field), kCsvBadArgument);
+  EXPECT_EQ(NextCsvField(&nullCursor, &field), kCsvBadArgument);
+  EXPECT_EQ(NextCsvField(&cursor, nullptr), kCsvBadArgument);
+  EXPECT_EQ(cursor, text);
+  EXPECT_EQ(std::u16string(text), u"a,b");
+}
+
+TEST(NextCsvField, EverySingleCharacter) {
+  for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) {
+    const char16_t c = static_cast<char16_t>(unit);
+    const std::u16string text(1, c);
+    Fields expected = {{text, 1}};
+    if (c == u'"') expected = {{u"", 1}};
+    if (c == u',') expected = {{u"", 2}, {u"", 1}};
+    if (c == u'\r') expected = {{u"", 3}, {u"", 1}};
+    if (c == u'\n') expected = {{u"", 4}, {u"", 1}};
+    EXPECT_EQ(Split(text), expected) << unit;
+  }
+}
+
+TEST(NextCsvField, MegabyteFields) {
+  const std::u16string plain(1 << 20, u'p');
+  EXPECT_EQ(Split(plain + u",x"), (Fields{{plain, 2}, {u"x", 1}}));
+  const std::u16string quotes(1 << 20, u'"');  // the opening mark, then pairs, then one
+  EXPECT_EQ(Split(quotes + u",x"), (Fields{{std::u16string((1 << 19) - 1, u'"'), 2}, {u"x", 1}}));
+  EXPECT_EQ(Split(u"\"" + plain), (Fields{{plain, 1}}));
+}
+
+}  // namespace
+}  // namespace bitvane
