@@ -66,6 +66,19 @@ TEST(STRList, CsvRoundTripsAnyList) {
   }
 }
 
+TEST(STRList, EveryUnitAndAMegabyteRoundTrip) {
+  Strings units;
+  for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) {
+    units.emplace_back(1, static_cast<char16_t>(unit));
+    units.push_back(u"x" + units.back());
+  }
+  EXPECT_EQ(Elements(NSTRList(CsvOf(units))), units);
+  const std::u16string commas(1 << 16, u',');
+  EXPECT_EQ(NSTRList(commas).Count(), (1u << 16) + 1);
+  const Strings big{std::u16string(1 << 20, u'"'), u""};
+  EXPECT_EQ(Elements(NSTRList(CsvOf(big))), big);
+}
+
 TEST(STRList, SplitLines) {
   struct Row {
     std::u16string text;
