@@ -13,37 +13,22 @@
 
 namespace bitvane {
 
-template <class T>
-class TNAutoFreePtrTo : private NNonCopyable {
+// What the two owning pointers share; `Release` frees what they hold.
+template <class T, class Release>
+class TNOwningPtr : private NNonCopyable {
  public:
-  TNAutoFreePtrTo() noexcept = default;
-  explicit TNAutoFreePtrTo(T* pointer) noexcept : m_pointer(pointer) {}
-  ~TNAutoFreePtrTo() { std::free(m_pointer); }
+  TNOwningPtr() noexcept = default;
+  explicit TNOwningPtr(T* pointer) noexcept : m_pointer(pointer) {}
+  ~TNOwningPtr() { Release()(m_pointer); }
 
-  TNAutoFreePtrTo& operator=(T* pointer) noexcept {
-    (void)Set(pointer);
-    return *this;
-  }
-  // Takes `pointer` (memory from malloc), freeing the one held before.
-  bool Set(T* pointer) noexcept {
+  // Takes `pointer`, releasing the one held before (unless it is the same).
+  bool Set(T* pointer) {
     if (!IsPlausibleAddress(this)) return false;
-    if (pointer != m_pointer) std::free(m_pointer);
+    if (pointer != m_pointer) Release()(m_pointer);
     m_pointer = pointer;
     return true;
   }
-  // Replaces the held memory with `count` zeroed elements (bytes for void).
-  // False (ERROR_OUTOFMEMORY) keeps what was held.
-  [[nodiscard]] bool Allocate(std::size_t count) noexcept {
-    if (!IsPlausibleAddress(this)) return false;
-    constexpr std::size_t size = ElementSize();
-    void* memory = count == 0 ? nullptr : std::calloc(count, size);
-    if (count != 0 && memory == nullptr) {
-      SetLastError(ERROR_OUTOFMEMORY);
-      return false;
-    }
-    return Set(static_cast<T*>(memory));
-  }
-  // Gives up ownership without freeing.
+  // Gives up ownership without releasing.
   [[nodiscard]] T* Detach() noexcept {
     if (!IsPlausibleAddress(this)) return nullptr;
     T* pointer = m_pointer;
@@ -53,6 +38,43 @@ class TNAutoFreePtrTo : private NNonCopyable {
 
   [[nodiscard]] T* Get() const noexcept { return IsPlausibleAddress(this) ? m_pointer : nullptr; }
   explicit operator bool() const noexcept { return Get() != nullptr; }
+
+ private:
+  T* m_pointer = nullptr;
+};
+
+struct FreeRelease {
+  void operator()(void* pointer) const noexcept { std::free(pointer); }
+};
+
+struct DeleteRelease {
+  template <class T>
+  void operator()(T* pointer) const {
+    delete pointer;
+  }
+};
+
+template <class T>
+class TNAutoFreePtrTo : public TNOwningPtr<T, FreeRelease> {
+ public:
+  using TNOwningPtr<T, FreeRelease>::TNOwningPtr;
+
+  // Takes `pointer` (memory from malloc), freeing the one held before.
+  TNAutoFreePtrTo& operator=(T* pointer) noexcept {
+    (void)this->Set(pointer);
+    return *this;
+  }
+  // Replaces the held memory with `count` zeroed elements (bytes for void).
+  // False (ERROR_OUTOFMEMORY) keeps what was held.
+  [[nodiscard]] bool Allocate(std::size_t count) noexcept {
+    if (!IsPlausibleAddress(this)) return false;
+    void* memory = count == 0 ? nullptr : std::calloc(count, ElementSize());
+    if (count != 0 && memory == nullptr) {
+      SetLastError(ERROR_OUTOFMEMORY);
+      return false;
+    }
+    return this->Set(static_cast<T*>(memory));
+  }
 
  private:
   static constexpr std::size_t ElementSize() noexcept {
@@ -62,42 +84,20 @@ class TNAutoFreePtrTo : private NNonCopyable {
       return sizeof(T);
     }
   }
-
-  T* m_pointer = nullptr;
 };
 
 template <class T>
-class TNAutoDelPtrTo : private NNonCopyable {
+class TNAutoDelPtrTo : public TNOwningPtr<T, DeleteRelease> {
  public:
-  TNAutoDelPtrTo() noexcept = default;
-  explicit TNAutoDelPtrTo(T* pointer) noexcept : m_pointer(pointer) {}
-  ~TNAutoDelPtrTo() { delete m_pointer; }
+  using TNOwningPtr<T, DeleteRelease>::TNOwningPtr;
 
+  // Takes `pointer` (from new), deleting the object held before.
   TNAutoDelPtrTo& operator=(T* pointer) {
-    (void)Set(pointer);
+    (void)this->Set(pointer);
     return *this;
   }
-  // Takes `pointer` (from new), deleting the object held before.
-  bool Set(T* pointer) {
-    if (!IsPlausibleAddress(this)) return false;
-    if (pointer != m_pointer) delete m_pointer;
-    m_pointer = pointer;
-    return true;
-  }
-  [[nodiscard]] T* Detach() noexcept {
-    if (!IsPlausibleAddress(this)) return nullptr;
-    T* pointer = m_pointer;
-    m_pointer = nullptr;
-    return pointer;
-  }
-
-  [[nodiscard]] T* Get() const noexcept { return IsPlausibleAddress(this) ? m_pointer : nullptr; }
-  T* operator->() const noexcept { return Get(); }
-  T& operator*() const noexcept { return *Get(); }
-  explicit operator bool() const noexcept { return Get() != nullptr; }
-
- private:
-  T* m_pointer = nullptr;
+  T* operator->() const noexcept { return this->Get(); }
+  T& operator*() const noexcept { return *this->Get(); }
 };
 
 }  // namespace bitvane
