@@ -35,6 +35,10 @@ class TNArrOf : private NNonCopyable {
   // object the place points to; wiping variants clear the old text first.
   virtual void ReleaseElement(T& place, const T& newValue) { place = newValue; }
 
+  // Called on a temporary copy of an element before it is destroyed; wiping
+  // variants clear it, so that no copy of sensitive text outlives its use.
+  virtual void WipeTemporary(T& /*temporary*/) {}
+
   [[nodiscard]] std::uint32_t Count() const noexcept {
     return IsPlausibleAddress(this) ? m_count : 0;
   }
@@ -73,7 +77,7 @@ class TNArrOf : private NNonCopyable {
   }
 
   // Inserts at index (0..Count(); negative counts from the end), moving the
-  // elements from there on up by one.
+  // elements from there on up by one. A failure leaves the array as it was.
   [[nodiscard]] bool InsertAt(std::int64_t index, const T& value) {
     if (!IsPlausibleAddress(this)) return false;
     if (index < 0) index += m_count;
@@ -81,13 +85,20 @@ class TNArrOf : private NNonCopyable {
       SetLastError(ERROR_INVALID_PARAMETER);
       return false;
     }
-    T copy(value);  // the value may live inside this array
-    if (m_count == m_capacity && !Reserve(m_count + 1)) return false;
-    new (&m_data[m_count]) T();
-    for (std::int64_t i = m_count; i > index; --i) m_data[i] = std::move(m_data[i - 1]);
+    T fresh(value);  // first: the value may live inside this array, and may fail to copy
+    if (m_count == m_capacity && !Reserve(m_count + 1)) {
+      WipeTemporary(fresh);
+      return false;
+    }
+    // From here on only moves, which do not fail.
+    if (index == static_cast<std::int64_t>(m_count)) {
+      new (&m_data[m_count]) T(std::move(fresh));
+    } else {
+      new (&m_data[m_count]) T(std::move(m_data[m_count - 1]));
+      for (std::int64_t i = m_count - 1; i > index; --i) m_data[i] = std::move(m_data[i - 1]);
+      m_data[index] = std::move(fresh);
+    }
     ++m_count;
-    m_data[index] = T();
-    ReleaseElement(m_data[index], copy);
     return true;
   }
 
@@ -123,7 +134,8 @@ class TNArrOf : private NNonCopyable {
   [[nodiscard]] const T& operator[](std::int64_t index) const noexcept { return Get(index); }
 
   // Write access: grows the array to index + 1 when the index lies beyond the end.
-  // Null when the index lies before the start or storage cannot be had.
+  // Null when the index lies before the start or storage cannot be had. Writing
+  // through the pointer bypasses ReleaseElement: use SetAt to replace a value.
   [[nodiscard]] T* At(std::int64_t index) {
     if (!IsPlausibleAddress(this)) return nullptr;
     if (index < 0) index += m_count;
@@ -141,11 +153,18 @@ class TNArrOf : private NNonCopyable {
   // Stores a value at index through ReleaseElement, growing as At() does.
   [[nodiscard]] bool SetAt(std::int64_t index, const T& value) {
     if (!IsPlausibleAddress(this)) return false;
+    // A value inside this array would move if the array grows: take a copy then.
+    const bool inside = m_count != 0 && &value >= m_data && &value < m_data + m_count;
+    if (!inside) {
+      T* place = At(index);
+      if (place != nullptr) ReleaseElement(*place, value);
+      return place != nullptr;
+    }
     T copy(value);
     T* place = At(index);
-    if (place == nullptr) return false;
-    ReleaseElement(*place, copy);
-    return true;
+    if (place != nullptr) ReleaseElement(*place, copy);
+    WipeTemporary(copy);
+    return place != nullptr;
   }
 
   T* begin() noexcept { return IsPlausibleAddress(this) ? m_data : nullptr; }

@@ -69,6 +69,9 @@ class TNHashTabOf : private NNonCopyable {
     EntryNode* node = FindNode(key);
     return node != nullptr ? &node->value.value : nullptr;
   }
+  [[nodiscard]] const T* Find(const K& key) const {
+    return const_cast<TNHashTabOf*>(this)->Find(key);
+  }
 
   // Stores `value` under `key`; an existing value of the key is released and
   // replaced. False when the table is unusable or memory runs out.
@@ -81,9 +84,14 @@ class TNHashTabOf : private NNonCopyable {
     if (GetLastError() != ERROR_NOT_FOUND) return false;
     EntryNode* node = m_entries.Add(Entry{key, T()});
     if (node == nullptr) return false;
-    if (BucketOf(key).Add(node) == nullptr) {
-      (void)m_entries.Remove(node);
-      return false;
+    try {
+      if (BucketOf(key).Add(node) == nullptr) {
+        (void)m_entries.Remove(node);
+        return false;
+      }
+    } catch (...) {
+      (void)m_entries.Remove(node);  // no entry that no lookup could find
+      throw;
     }
     ReleaseElement(node->value.value, value);
     return true;
@@ -106,12 +114,18 @@ class TNHashTabOf : private NNonCopyable {
   }
 
   // Releases every entry, in insertion order, and leaves 2^bucketBits empty buckets.
+  // False (ERROR_INVALID_PARAMETER for more than 2^24 buckets, ERROR_OUTOFMEMORY)
+  // changes nothing when the count is bad, and keeps the old, emptied buckets when
+  // new ones cannot be had.
   bool RemoveAll(unsigned bucketBits) {
     if (!IsPlausibleAddress(this)) return false;
+    if (bucketBits > kMaxBucketBits) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return false;
+    }
     m_entries.RemoveAll();
-    if (bucketBits != m_bucketBits || m_buckets == nullptr) return MakeBuckets(bucketBits);
     for (std::uint32_t i = 0; i < BucketCount(); ++i) m_buckets[i].RemoveAll();
-    return true;
+    return bucketBits == m_bucketBits || MakeBuckets(bucketBits);
   }
   bool RemoveAll() { return IsPlausibleAddress(this) && RemoveAll(m_bucketBits); }
 

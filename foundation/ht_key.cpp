@@ -9,7 +9,9 @@
 
 namespace bitvane {
 
-NHTKey::NHTKey(const void* bytes, std::uint32_t length) { (void)Set(bytes, length); }
+NHTKey::NHTKey(const void* bytes, std::uint32_t length) {
+  if (!Set(bytes, length) && GetLastError() == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+}
 
 NHTKey NHTKey::FromUInt32(std::uint32_t value) {
   const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
@@ -18,10 +20,13 @@ NHTKey NHTKey::FromUInt32(std::uint32_t value) {
   return NHTKey(bytes, sizeof bytes);
 }
 
-NHTKey::NHTKey(const NHTKey& other) : NClassInfo(other) { (void)Set(other.Bytes(), other.m_length); }
+// A copy that cannot get its memory must not pass for an empty key.
+NHTKey::NHTKey(const NHTKey& other) : NClassInfo(other) {
+  if (!Set(other.Bytes(), other.m_length)) throw std::bad_alloc();
+}
 
 NHTKey& NHTKey::operator=(const NHTKey& other) {
-  if (this != &other) (void)Set(other.Bytes(), other.m_length);
+  if (this != &other && !Set(other.Bytes(), other.m_length)) throw std::bad_alloc();
   return *this;
 }
 

@@ -92,6 +92,14 @@ class TNListOf : private NNonCopyable {
     return true;
   }
 
+  // Gives a node of this list a new value through ReleaseElement. (Writing through
+  // a node or an iterator bypasses ReleaseElement.)
+  bool SetValue(Node* node, const T& value) {
+    if (!OwnsNode(this, node)) return false;
+    ReleaseElement(node->value, value);
+    return true;
+  }
+
   // Unlinks `node` and hands its value to the caller without releasing it.
   [[nodiscard]] bool Detach(Node* node, T& out) {
     if (!OwnsNode(this, node)) return false;

@@ -18,6 +18,9 @@ class NSTRArr : public NSTRCont, public TNArrOf<std::u16string> {
   void ReleaseElement(std::u16string& place, const std::u16string& newValue) override {
     AssignString(place, newValue);
   }
+  void WipeTemporary(std::u16string& temporary) override {
+    if (Wipes()) WipeString(temporary);
+  }
 };
 
 }  // namespace bitvane

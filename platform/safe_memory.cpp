@@ -25,9 +25,10 @@ void OnFault(int signal, siginfo_t* info, void* context) {
   } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
     previous.sa_handler(signal);
   } else {
-    // Put the default back; returning re-runs the faulting access, which then ends
-    // the program as it would have without us.
+    // Put the previous action back. A fault returns to the faulting access, which
+    // then meets that action; a signal that was sent is sent again.
     ::sigaction(signal, &previous, nullptr);
+    if (info == nullptr || info->si_code <= 0) ::raise(signal);
   }
 }
 

@@ -84,7 +84,12 @@ TEST(HashTabOf, EmptyingToANewBucketCount) {
   EXPECT_EQ(table.Find(NHTKey::FromUInt32(5)), nullptr);
   ASSERT_TRUE(table.Insert(NHTKey::FromUInt32(5), 7));
   EXPECT_EQ(*table.Find(NHTKey::FromUInt32(5)), 7);
+  // A bad bucket count changes nothing; what was stored is still found.
   EXPECT_FALSE(table.RemoveAll(25));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  ASSERT_NE(table.Find(NHTKey::FromUInt32(5)), nullptr);
+  const auto& constTable = table;
+  EXPECT_EQ(*constTable.Find(NHTKey::FromUInt32(5)), 7);
 }
 
 TEST(HashTabOf, OwningTableDeletesReplacedRemovedAndRemainingObjects) {

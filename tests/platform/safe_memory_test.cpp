@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace bitvane {
@@ -48,6 +49,8 @@ TEST(SafeMemory, FaultsOutsideAGuardedReadStillEndTheProgram) {
         *wild = 1;
       },
       "");
+  // A fault signal that was sent, not caused, is not swallowed either.
+  EXPECT_DEATH(::raise(SIGSEGV), "");
 }
 
 TEST(SafeMemory, WipeZeroes) {

@@ -1,0 +1,13 @@
+#pragma once
+// Conversion of UTF-16 text to UTF-8, for terminals, files and JSON.
+
+#include <string>
+#include <string_view>
+
+namespace bitvane {
+
+// Encodes `text` as UTF-8; surrogate pairs become one 4-byte character, and a
+// surrogate without its partner becomes U+FFFD, so the result is always valid UTF-8.
+[[nodiscard]] std::string WideToUtf8(std::u16string_view text);
+
+}  // namespace bitvane

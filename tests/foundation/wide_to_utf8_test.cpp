@@ -1,0 +1,26 @@
+#include "foundation/wide_to_utf8.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/ansi_to_wide.h"
+
+namespace bitvane {
+namespace {
+
+TEST(WideToUtf8, EncodesAndRoundTripsThroughTheDecoder) {
+  EXPECT_EQ(WideToUtf8(u"A\u00E9\u20AC\U0001F600"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(WideToUtf8(std::u16string(1, u'\0')), std::string(1, '\0'));
+  // A lone surrogate of either kind becomes U+FFFD.
+  EXPECT_EQ(WideToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(WideToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
+  for (char32_t c = 1; c <= 0xFFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const std::u16string text(1, static_cast<char16_t>(c));
+    const std::string utf8 = WideToUtf8(text);
+    ASSERT_EQ(AnsiToWide(utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())), text)
+        << static_cast<std::uint32_t>(c);
+  }
+}
+
+}  // namespace
+}  // namespace bitvane
