@@ -1,0 +1,454 @@
+#include "core/field_parser.h"
+
+#include <locale.h>
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <charconv>
+#include <cstdio>
+#include <cwchar>
+#include <limits>
+#include <system_error>
+
+#include "foundation/white_space.h"
+#include "platform/last_error.h"
+
+namespace bitvane {
+
+namespace {
+
+constexpr std::uint64_t kAllOnes = std::numeric_limits<std::uint64_t>::max();
+
+bool Fail(ErrorCode code) noexcept {
+  SetLastError(code);
+  return false;
+}
+
+std::u16string_view UpToNul(std::u16string_view text) noexcept {
+  const std::size_t nul = text.find(u'\0');
+  return nul == std::u16string_view::npos ? text : text.substr(0, nul);
+}
+
+std::u16string_view Trim(std::u16string_view text) noexcept {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsWideSpace(text[first])) ++first;
+  while (last > first && IsWideSpace(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+constexpr bool IsHighSurrogate(char32_t c) noexcept {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char32_t c) noexcept {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The code point at text[i], advancing i past it; a lone surrogate reads as U+FFFD.
+char32_t NextCodePoint(std::u16string_view text, std::size_t& i) noexcept {
+  const char32_t c = text[i++];
+  if (IsHighSurrogate(c) && i < text.size() && IsLowSurrogate(text[i])) {
+    return 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[i++]} - 0xDC00);
+  }
+  return IsHighSurrogate(c) || IsLowSurrogate(c) ? char32_t{0xFFFD} : c;
+}
+
+// The value of `c` as a digit of `base` (2, 8, 10 or 16, hex letters in either case),
+// or `base` when it is none.
+constexpr unsigned DigitValue(char16_t c, unsigned base) noexcept {
+  unsigned value = base;
+  if (c >= u'0' && c <= u'9') {
+    value = c - u'0';
+  } else if (c >= u'A' && c <= u'F') {
+    value = c - u'A' + 10u;
+  } else if (c >= u'a' && c <= u'f') {
+    value = c - u'a' + 10u;
+  }
+  return value < base ? value : base;
+}
+
+// The escape machine of a character literal, fed one UTF-8 byte at a time.
+class LiteralBytes {
+ public:
+  // False when the byte makes the literal malformed or too long.
+  bool Take(unsigned char c) noexcept {
+    for (;;) {  // a byte that ends a numeric escape is then read as a plain one
+      switch (m_state) {
+        case State::kPlain:
+          if (c == '\\') {
+            m_state = State::kEscape;
+            return true;
+          }
+          if (c == '\'' || c == '"') return false;
+          return Emit(c);
+        case State::kEscape:
+          if (c >= '0' && c <= '7') {
+            m_accumulator = c - '0';
+            m_state = State::kOctal;
+            return true;
+          }
+          if (c == 'x' || c == 'X') {
+            m_accumulator = 0;
+            m_hasDigit = false;
+            m_letter = c;
+            m_state = State::kHex;
+            return true;
+          }
+          m_state = State::kPlain;
+          return Emit(c);
+        case State::kOctal:
+          if (c >= '0' && c <= '7') {
+            m_accumulator = m_accumulator * 8 + (c - '0');
+            return m_accumulator <= 31 || EndEscape();
+          }
+          if (!EndEscape()) return false;
+          continue;
+        case State::kHex: {
+          const unsigned digit = DigitValue(c, 16);
+          if (digit < 16) {
+            m_accumulator = m_accumulator * 16 + digit;
+            m_hasDigit = true;
+            return m_accumulator <= 15 || EndEscape();
+          }
+          if (!m_hasDigit) m_accumulator = m_letter;  // "\x" without digits is the letter
+          if (!EndEscape()) return false;
+          continue;
+        }
+      }
+    }
+  }
+
+  // Ends the text: an open numeric escape with digits gives its byte; a trailing "\"
+  // or "\x" gives nothing.
+  bool Finish() noexcept {
+    if (m_state == State::kOctal || (m_state == State::kHex && m_hasDigit)) return EndEscape();
+    return true;
+  }
+
+  int Count() const noexcept { return m_count; }
+  const unsigned char* Bytes() const noexcept { return m_bytes; }
+
+ private:
+  enum class State { kPlain, kEscape, kOctal, kHex };
+
+  bool Emit(unsigned c) noexcept {
+    if (m_count == 8) return false;
+    m_bytes[m_count++] = static_cast<unsigned char>(c);
+    return true;
+  }
+  bool EndEscape() noexcept {
+    m_state = State::kPlain;
+    return Emit(m_accumulator);
+  }
+
+  State m_state = State::kPlain;
+  unsigned m_accumulator = 0;  // at most 255: a value above 31 (octal) or 15 (hex) ends it
+  bool m_hasDigit = false;
+  unsigned char m_letter = 0;
+  unsigned char m_bytes[8] = {};
+  int m_count = 0;
+};
+
+enum class Outcome { kOk, kInvalid, kOutOfRange };
+
+// Exactly 8 × size binary digits and any underscores, most significant digit first.
+bool ReadBareBinary(std::u16string_view text, unsigned size, std::uint64_t& bits) noexcept {
+  const unsigned wanted = 8 * size;
+  unsigned digits = 0;
+  std::uint64_t value = 0;
+  for (const char16_t c : text) {
+    if (c == u'_') continue;
+    if ((c != u'0' && c != u'1') || digits == wanted) return false;
+    value = (value << 1) | (c - u'0');
+    ++digits;
+  }
+  if (digits != wanted) return false;
+  bits = value;
+  return true;
+}
+
+Outcome ReadIntegerField(std::u16string_view text, unsigned size, std::uint64_t& bits) noexcept {
+  std::uint64_t literal = 0;
+  const int count = ParseCharLiteral(text, literal);
+  if (count >= 0 && static_cast<unsigned>(count) <= size) {
+    bits = literal;
+    return Outcome::kOk;
+  }
+
+  const bool negative = text.front() == u'-';
+  std::uint64_t number = 0;
+  if (!ReadBareBinary(text, size, number)) {
+    if (negative) {
+      std::int64_t signedNumber = 0;
+      if (!ParseSigned64(text, signedNumber)) return Outcome::kInvalid;
+      number = static_cast<std::uint64_t>(signedNumber);
+    } else if (!ParseUnsigned64(text, number)) {
+      return Outcome::kInvalid;
+    }
+  }
+
+  const unsigned bitCount = 8 * size;
+  if (negative) {
+    const std::int64_t signedMax = static_cast<std::int64_t>(kAllOnes >> (65 - bitCount));
+    const std::int64_t signedNumber = static_cast<std::int64_t>(number);
+    if (signedNumber < -signedMax - 1 || signedNumber > signedMax) return Outcome::kOutOfRange;
+  } else if (number > (kAllOnes >> (64 - bitCount))) {
+    return Outcome::kOutOfRange;
+  }
+  bits = number;
+  return Outcome::kOk;
+}
+
+struct FloatKeyword {
+  std::u16string_view upper;  // compared with the text's ASCII letters in upper case
+  std::uint32_t single;
+  std::uint64_t double64;
+};
+
+constexpr FloatKeyword kFloatKeywords[] = {
+    {u"NAN", 0x7FA00000u, 0x7FF4000000000000u},   {u"SNAN", 0x7FA00000u, 0x7FF4000000000000u},
+    {u"+NAN", 0x7FA00000u, 0x7FF4000000000000u},  {u"+SNAN", 0x7FA00000u, 0x7FF4000000000000u},
+    {u"-NAN", 0xFFA00000u, 0xFFF4000000000000u},  {u"-SNAN", 0xFFA00000u, 0xFFF4000000000000u},
+    {u"QNAN", 0x7FE00000u, 0x7FFC000000000000u},  {u"+QNAN", 0x7FE00000u, 0x7FFC000000000000u},
+    {u"-QNAN", 0xFFE00000u, 0xFFFC000000000000u}, {u"INF", 0x7F800000u, 0x7FF0000000000000u},
+    {u"+INF", 0x7F800000u, 0x7FF0000000000000u},  {u"-INF", 0xFF800000u, 0xFFF0000000000000u},
+};
+
+bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view upper) noexcept {
+  return std::equal(text.begin(), text.end(), upper.begin(), upper.end(),
+                    [](char16_t c, char16_t u) {
+                      return (c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c) == u;
+                    });
+}
+
+Outcome ReadFloatField(std::u16string_view text, unsigned size, std::uint64_t& bits) {
+  for (const FloatKeyword& keyword : kFloatKeywords) {
+    if (EqualsIgnoringCase(text, keyword.upper)) {
+      bits = size == 4 ? keyword.single : keyword.double64;
+      return Outcome::kOk;
+    }
+  }
+  double number = 0.0;
+  if (!ReadPlainDecimal(text, number) && !ScanDouble(text, number)) return Outcome::kInvalid;
+  if (size == 8) {
+    bits = std::bit_cast<std::uint64_t>(number);
+    return Outcome::kOk;
+  }
+  constexpr double kSingleMax = FLT_MAX;
+  if (number < -kSingleMax || number > kSingleMax) return Outcome::kOutOfRange;
+  bits = std::bit_cast<std::uint32_t>(static_cast<float>(number));  // a NaN passes
+  return Outcome::kOk;
+}
+
+// The "C" locale, made once; null only if the C library could not make it.
+locale_t ClassicLocale() noexcept {
+  static const locale_t classic = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return classic;
+}
+
+}  // namespace
+
+bool ReadFieldText(std::u16string_view text, const ValueView& view, RawValue& value,
+                   std::u16string& message) {
+  const bool isFloat = view.kind == ViewKind::Float;
+  const bool served = view.firstByte < 8 && view.size <= 8 - view.firstByte &&
+                      (view.size == 4 || view.size == 8 || (view.size == 1 && !isFloat));
+  const std::u16string_view trimmed = Trim(UpToNul(text));
+  if (trimmed.empty() && served) {
+    message.assign(u"Empty ").append(view.name);
+    return false;
+  }
+
+  std::uint64_t bits = 0;
+  Outcome outcome = Outcome::kInvalid;  // a view outside the table reads nothing
+  if (served) {
+    outcome = isFloat ? ReadFloatField(trimmed, view.size, bits)
+                      : ReadIntegerField(trimmed, view.size, bits);
+  }
+  switch (outcome) {
+    case Outcome::kOk:
+      value.SetBytes(view.firstByte, view.size, bits);
+      message.clear();
+      return true;
+    case Outcome::kOutOfRange:
+      message.assign(view.name).append(u" out of range");
+      return false;
+    case Outcome::kInvalid:
+      break;
+  }
+  message.assign(u"Invalid ").append(view.name).append(u" value");
+  return false;
+}
+
+int ParseCharLiteral(std::u16string_view text, std::uint64_t& out) noexcept {
+  text = Trim(UpToNul(text));
+  if (text.size() < 2) return -1;
+  const char16_t quote = text.front();
+  if ((quote != u'\'' && quote != u'"') || text.back() != quote) return -1;
+
+  const std::u16string_view inner = text.substr(1, text.size() - 2);
+  LiteralBytes literal;
+  for (std::size_t i = 0; i < inner.size();) {
+    // UTF-8 of one code point, fed byte by byte.
+    const char32_t c = NextCodePoint(inner, i);
+    unsigned char utf8[4];
+    int length = 0;
+    if (c < 0x80) {
+      utf8[length++] = static_cast<unsigned char>(c);
+    } else if (c < 0x800) {
+      utf8[length++] = static_cast<unsigned char>(0xC0 | (c >> 6));
+      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      utf8[length++] = static_cast<unsigned char>(0xE0 | (c >> 12));
+      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else {
+      utf8[length++] = static_cast<unsigned char>(0xF0 | (c >> 18));
+      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    }
+    for (int k = 0; k < length; ++k) {
+      if (!literal.Take(utf8[k])) return -1;
+    }
+  }
+  if (!literal.Finish()) return -1;
+
+  // Between apostrophes the first character is the most significant byte.
+  const int count = literal.Count();
+  std::uint64_t bytes = 0;
+  for (int k = 0; k < count; ++k) {
+    const int position = quote == u'\'' ? count - 1 - k : k;
+    bytes |= std::uint64_t{literal.Bytes()[k]} << (8 * position);
+  }
+  out = bytes;
+  return count;
+}
+
+bool ParseRadixU64(std::u16string_view text, std::uint64_t& out, std::uint64_t maximum) noexcept {
+  if (text.data() == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  enum class State { kStart, kLeadingZero, kDigits, kTrailing };
+  State state = State::kStart;
+  unsigned base = 10;
+  std::uint64_t value = 0;
+  for (const char16_t c : UpToNul(text)) {
+    if (state == State::kTrailing) {
+      if (IsWideSpace(c)) continue;
+      return Fail(ERROR_INVALID_DATA);
+    }
+    if (state == State::kStart) {
+      if (IsWideSpace(c)) continue;
+      if (c == u'0') {
+        state = State::kLeadingZero;
+        continue;
+      }
+      if (c < u'1' || c > u'9') return Fail(ERROR_INVALID_DATA);
+      state = State::kDigits;  // `c` is the first decimal digit, read below
+    } else if (state == State::kLeadingZero) {
+      if (IsWideSpace(c)) {
+        state = State::kTrailing;
+        continue;
+      }
+      state = State::kDigits;
+      if (c == u'x' || c == u'X' || c == u'b' || c == u'B') {
+        base = (c == u'x' || c == u'X') ? 16 : 2;
+        continue;
+      }
+      base = 8;  // `c` must be the first octal digit, read below
+    } else if (IsWideSpace(c)) {
+      state = State::kTrailing;
+      continue;
+    }
+    const unsigned digit = DigitValue(c, base);
+    if (digit == base) return Fail(ERROR_INVALID_DATA);
+    if (value > (kAllOnes - digit) / base) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+    value = value * base + digit;
+  }
+  if (state == State::kStart) return Fail(ERROR_INVALID_DATA);
+  if (value > maximum) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+  out = value;
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+bool ParseUnsigned64(std::u16string_view text, std::uint64_t& out) noexcept {
+  return ParseRadixU64(text, out, kAllOnes);
+}
+
+bool ParseSigned64(std::u16string_view text, std::int64_t& out) noexcept {
+  if (text.data() == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  text = UpToNul(text);
+  std::size_t i = 0;
+  while (i < text.size() && IsWideSpace(text[i])) ++i;
+  const bool negative = i < text.size() && text[i] == u'-';
+  if (i < text.size() && (text[i] == u'+' || negative)) ++i;
+
+  constexpr std::uint64_t kTwoTo63 = std::uint64_t{1} << 63;
+  std::uint64_t magnitude = 0;
+  if (!ParseRadixU64(text.substr(i), magnitude, negative ? kTwoTo63 : kTwoTo63 - 1)) return false;
+  out = static_cast<std::int64_t>(negative ? 0 - magnitude : magnitude);
+  return true;
+}
+
+bool ScanDouble(std::u16string_view text, double& out) {
+  const locale_t classic = ClassicLocale();
+  if (classic == locale_t{}) return false;  // no "C" locale: read nothing rather than misread
+
+  text = UpToNul(text);
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();)
+    wide.push_back(static_cast<wchar_t>(NextCodePoint(text, i)));
+
+  double number = 0.0;
+  const locale_t previous = uselocale(classic);
+  const int converted = std::swscanf(wide.c_str(), L"%lf", &number);
+  if (previous != locale_t{}) uselocale(previous);
+  if (converted != 1) return false;
+  out = number;
+  return true;
+}
+
+bool ReadPlainDecimal(std::u16string_view text, double& out) noexcept {
+  constexpr std::size_t kMaxLength = 64;  // longer texts take the C library's path
+  text = UpToNul(text);
+  if (text.size() > kMaxLength) return false;
+
+  char ascii[kMaxLength];
+  std::size_t length = 0;
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+      ascii[length++] = static_cast<char>(text[i++]);
+    return i - start;
+  };
+  const auto take = [&](char16_t a, char16_t b) {
+    if (i == text.size() || (text[i] != a && text[i] != b)) return false;
+    ascii[length++] = static_cast<char>(text[i++]);
+    return true;
+  };
+
+  if (i < text.size() && text[i] == u'+') {
+    ++i;  // from_chars takes no "+"
+  } else {
+    take(u'-', u'-');
+  }
+  std::size_t mantissaDigits = digits();
+  if (take(u'.', u'.')) mantissaDigits += digits();
+  if (mantissaDigits == 0) return false;
+  if (take(u'e', u'E')) {
+    take(u'+', u'-');
+    if (digits() == 0) return false;
+  }
+  if (i != text.size()) return false;
+
+  double number = 0.0;
+  const std::from_chars_result result = std::from_chars(ascii, ascii + length, number);
+  if (result.ec != std::errc{} || result.ptr != ascii + length) return false;
+  out = number;
+  return true;
+}
+
+}  // namespace bitvane

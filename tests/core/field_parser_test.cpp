@@ -1,0 +1,297 @@
+#include "core/field_parser.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <bit>
+#include <cctype>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/last_error.h"
+
+namespace bitvane {
+namespace {
+
+using enum ViewId;
+
+std::string Shown(std::u16string_view text) {
+  std::string shown;
+  for (const char16_t c : text) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04X", unsigned{c});
+    shown += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : escape;
+  }
+  return shown;
+}
+
+std::uint64_t Bits(double d) {
+  return std::bit_cast<std::uint64_t>(d);
+}
+
+enum Result { kOk, kEmpty, kInvalid, kRange };
+
+struct Row {
+  ViewId view;
+  std::u16string text;
+  Result result;
+  std::uint64_t bits = 0;  // the view's bytes, when accepted
+};
+
+std::u16string Message(Result result, std::u16string_view name) {
+  const std::u16string n(name);
+  return result == kOk      ? u""
+         : result == kEmpty ? u"Empty " + n
+         : result == kRange ? n + u" out of range"
+                            : u"Invalid " + n + u" value";
+}
+
+// Each row over two backgrounds: an accepted text writes exactly its view's bytes and
+// clears the message; a rejected one changes nothing and names the view.
+void Check(const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    const ValueView& view = ViewOf(row.view);
+    SCOPED_TRACE(Shown(view.name) + " <- [" + Shown(row.text) + "]");
+    for (const std::uint64_t background : {0x0123456789ABCDEFull, ~0x0123456789ABCDEFull}) {
+      RawValue value = RawValue::FromU64(background);
+      std::u16string message = u"stale";
+      EXPECT_EQ(ReadFieldText(row.text, view, value, message), row.result == kOk);
+      RawValue expected = RawValue::FromU64(background);
+      if (row.result == kOk) expected.SetBytes(view.firstByte, view.size, row.bits);
+      EXPECT_EQ(value.ToU64(), expected.ToU64());
+      EXPECT_EQ(Shown(message), Shown(Message(row.result, view.name)));
+    }
+  }
+}
+
+TEST(ReadFieldText, MessagesNameEveryView) {
+  for (const ValueView& view : ViewTable()) {
+    const bool eight = view.size == 8, single = view.kind == ViewKind::Float;
+    Check({{view.id, u" \t", kEmpty},
+           {view.id, u"zz", kInvalid},
+           {view.id, single ? u"1e39" : u"4294967296", eight ? kOk : kRange,
+            single ? Bits(1e39) : 1ull << 32}});
+  }
+}
+
+TEST(ReadFieldText, IntegerNotations) {
+  // clang-format off
+  Check({{LowInt32, u"  12  ", kOk, 12}, {LowInt32, u"\t\u300012\r\n", kOk, 12},
+         {LowInt32, u"\u00A012", kInvalid}, {LowInt32, u"+12", kInvalid},
+         {LowInt32, u"-  12", kOk, 0xFFFFFFF4}, {LowInt32, u"-0x10", kOk, 0xFFFFFFF0},
+         {LowInt32, u"-", kInvalid}, {LowInt32, u"--1", kInvalid}, {LowInt32, u"0", kOk, 0},
+         {LowInt32, u"0x", kOk, 0}, {LowInt32, u"0b", kOk, 0}, {LowInt32, u"08", kInvalid},
+         {LowInt32, u"01x5", kInvalid}, {LowInt32, u"0x1g", kInvalid},
+         {LowInt32, u"12abc", kInvalid}, {LowInt32, u"12 34", kInvalid},
+         {LowInt32, u"\uFF11", kInvalid}, {LowInt32, std::u16string(u"12\0x", 4), kOk, 12},
+         {LowInt32, std::u16string(u"\0 1", 3), kEmpty}});
+  // clang-format on
+}
+
+TEST(ReadFieldText, ByteFieldsBareBinaryAndLimits) {
+  // clang-format off
+  Check({{Byte2, u"255", kOk, 0xFF}, {Byte2, u"256", kRange}, {Byte2, u"-1", kOk, 0xFF},
+         {Byte2, u"-128", kOk, 0x80}, {Byte2, u"-129", kRange}, {Byte2, u"0x100", kRange},
+         {Byte2, u"0377", kOk, 0xFF}, {Byte2, u"0xff", kOk, 0xFF}, {Byte2, u"0XFF", kOk, 0xFF},
+         {Byte2, u"0b11111111", kOk, 0xFF}, {Byte2, u"00000101", kOk, 5},
+         {Byte2, u"0000101", kOk, 0101}, {Byte2, u"101", kOk, 101},
+         {Byte2, u"_0_0_0_0_0_1_0_1_", kOk, 5}, {Byte2, u"11111111", kOk, 0xFF},
+         {Byte2, u"000001011", kRange}, {Byte2, u"-00000101", kOk, 0xBF},
+         {Byte2, u"________", kInvalid}, {HugeInt64, u"00000101", kOk, 0101},
+         {LowInt32, u"00000000_00000000_00000000_00000001", kOk, 1},
+         {HighInt32, u"1" + std::u16string(31, u'0'), kOk, 1u << 31},
+         {HugeInt64, u"_1" + std::u16string(63, u'0') + u"_", kOk, 1ull << 63},
+         {HugeInt64, std::u16string(32, u'1') + u"__" + std::u16string(32, u'1'), kOk, ~0ull},
+         {HugeInt64, u"18446744073709551615", kOk, ~0ull},
+         {HugeInt64, u"18446744073709551616", kInvalid},
+         {HugeInt64, u"30000000000000000000", kInvalid},
+         {HugeInt64, u"-9223372036854775808", kOk, 1ull << 63},
+         {HugeInt64, u"-9223372036854775809", kInvalid},
+         {HugeInt64, u"0x10000000000000000", kInvalid},
+         {HugeInt64, u"01777777777777777777777", kOk, ~0ull},
+         {HugeInt64, u"02000000000000000000000", kInvalid},
+         {LowInt32, u"4294967295", kOk, 0xFFFFFFFF}, {LowInt32, u"4294967296", kRange},
+         {HighInt32, u"-2147483648", kOk, 1u << 31}, {HighInt32, u"-2147483649", kRange}});
+  // clang-format on
+  for (int n = -300; n <= 300; ++n) {
+    const std::string digits = std::to_string(n);
+    const bool inRange = n >= -128 && n <= 255;
+    Check({{Byte7, std::u16string(digits.begin(), digits.end()), inRange ? kOk : kRange,
+            static_cast<std::uint8_t>(n)}});
+  }
+}
+
+TEST(ReadFieldText, CharacterLiterals) {
+  // clang-format off
+  Check({{Byte2, u"'A'", kOk, 0x41}, {Byte2, u"'AB'", kInvalid}, {LowInt32, u"'AB'", kOk, 0x4142},
+         {LowInt32, u"\"AB\"", kOk, 0x4241}, {LowInt32, u"''", kOk, 0},
+         {HugeInt64, u"'ABCDEFGH'", kOk, 0x4142434445464748},
+         {HugeInt64, u"\"ABCDEFGH\"", kOk, 0x4847464544434241},
+         {HugeInt64, u"'ABCDEFGHI'", kInvalid}, {Byte2, u"'\\x41'", kOk, 0x41},
+         {Byte2, u"'\\101'", kOk, 0x41}, {Byte2, u"'\\0101'", kOk, 0x41},
+         {Byte2, u"'\\n'", kOk, 0x6E}, {Byte2, u"'\\\"'", kOk, 0x22},
+         {Byte2, u"'\\377'", kOk, 0xFF}, {Byte2, u"'\\x0AA'", kOk, 0xAA} /* \x0A takes the A */,
+         {LowInt32, u"'\\400'", kOk, 0x2030}, {LowInt32, u"'\\x100'", kOk, 0x1030},
+         {LowInt32, u"'\\xG'", kOk, 0x7847}, {LowInt32, u"'A\\x'", kOk, 0x41},
+         {LowInt32, u"'\\'", kOk, 0}, {LowInt32, u"'A'B'", kInvalid},
+         {LowInt32, u"'A\"B'", kInvalid}, {LowInt32, u"'A\"", kInvalid},
+         {LowInt32, u"'", kInvalid}, {LowInt32, u"\"\u00E9\"", kOk, 0xA9C3},
+         {LowInt32, u"'\U0001F600'", kOk, 0xF09F9880}, {LowInt32, u"'\xD800'", kOk, 0xEFBFBD}});
+  // clang-format on
+}
+
+// What the information boxes write reads back: see round_trip_test.cpp.
+TEST(ParseCharLiteral, MalformedLiteralsTouchNothing) {
+  SetLastError(1234);
+  std::uint64_t out = 0x5555;
+  for (const std::u16string_view text : {u"'ABCDEFGHI'", u"'A'B'", u"A", u"",
+                                         u"\"\\x0\\x0\\x0"
+                                         u"\\x0\\x0\\x0\\x0\\x0\\x0\""}) {
+    EXPECT_EQ(ParseCharLiteral(text, out), -1) << Shown(text);
+  }
+  EXPECT_EQ(out, 0x5555u);
+  EXPECT_EQ(GetLastError(), 1234u);
+}
+
+TEST(ReadFieldText, FloatKeywordsAndNumbers) {
+  constexpr std::uint32_t kS = 0x7FA00000, kQ = 0x7FE00000, kI = 0x7F800000, kMinus = 1u << 31;
+  constexpr std::uint64_t kDS = 0x7FF4000000000000, kDQ = 0x7FFC000000000000;
+  constexpr std::uint64_t kDI = 0x7FF0000000000000, kDMinus = 1ull << 63;
+  struct Keyword {
+    std::u16string text;
+    std::uint32_t single;
+    std::uint64_t double64;
+  };
+  // clang-format off
+  for (const Keyword& k : std::vector<Keyword>{
+           {u"nan", kS, kDS}, {u"SNaN", kS, kDS}, {u"+NaN", kS, kDS}, {u"+snan", kS, kDS},
+           {u"-NAN", kS | kMinus, kDS | kDMinus}, {u"-SNaN", kS | kMinus, kDS | kDMinus},
+           {u"qnan", kQ, kDQ}, {u"+QNaN", kQ, kDQ}, {u"-qNaN", kQ | kMinus, kDQ | kDMinus},
+           {u" Inf ", kI, kDI}, {u"+INF", kI, kDI}, {u"-inf", kI | kMinus, kDI | kDMinus}}) {
+    Check({{LowSingle, k.text, kOk, k.single}, {Double64, k.text, kOk, k.double64}});
+  }
+  Check({{Double64, u"\u0131nf", kInvalid} /* ASCII case only */, {Double64, u"abc", kInvalid},
+         {HighSingle, u"1e39", kRange}, {LowSingle, u"3.4028235e38", kRange},
+         {LowSingle, u"3.4028234663852886e38", kOk, 0x7F7FFFFF},
+         {LowSingle, u"-3.4028234663852886e38", kOk, 0xFF7FFFFF}, {LowSingle, u"1e-50", kOk, 0},
+         {LowSingle, u"1.4e-45", kOk, 1}, {LowSingle, u"1.5xyz", kOk, 0x3FC00000},
+         {Double64, u"'A'", kInvalid}, {Double64, u"00000101", kOk, Bits(101.0)},
+         {Double64, u"1,5", kOk, Bits(1.0)}, {Double64, u".", kInvalid},
+         {Double64, u"-0", kOk, kDMinus}, {Double64, u"1e400", kOk, kDI},
+         {LowSingle, u"-infinity", kRange}});
+  // clang-format on
+  RawValue value;  // any NaN the C library reads passes the single's range test
+  std::u16string message;
+  ASSERT_TRUE(ReadFieldText(u"nan(0x123)", ViewOf(LowSingle), value, message));
+  EXPECT_TRUE(std::isnan(std::bit_cast<float>(value.ValueLow)));
+}
+
+TEST(IntegerReaders, ResultsAndLastErrorCodes) {
+  struct ReaderRow {
+    std::u16string_view text;
+    ErrorCode error;  // 0 for success
+    std::uint64_t value;
+  };
+  constexpr ErrorCode kData = ERROR_INVALID_DATA, kOverflow = ERROR_ARITHMETIC_OVERFLOW;
+  // clang-format off
+  for (const ReaderRow& row : {ReaderRow{{}, ERROR_INVALID_PARAMETER, 0}, {u"", kData, 0},
+           {u" 0x1F ", 0, 31}, {u"+1", kData, 0}, {u"0 1", kData, 0},
+           {u"18446744073709551615", 0, ~0ull}, {u"18446744073709551616", kOverflow, 0},
+           {u"0x1ffffffffffffffff", kOverflow, 0}}) {
+    // clang-format on
+    SetLastError(1234);
+    std::uint64_t out = 77;
+    EXPECT_EQ(ParseUnsigned64(row.text, out), row.error == 0) << Shown(row.text);
+    EXPECT_EQ(GetLastError(), row.error) << Shown(row.text);
+    EXPECT_EQ(out, row.error == 0 ? row.value : 77) << Shown(row.text);
+  }
+  // clang-format off
+  for (const ReaderRow& row : {ReaderRow{{}, ERROR_INVALID_PARAMETER, 0}, {u"-", kData, 0},
+           {u"+-5", kData, 0}, {u" - 5", 0, std::uint64_t(-5)}, {u"+5", 0, 5},
+           {u"-9223372036854775808", 0, 1ull << 63}, {u"-9223372036854775809", kOverflow, 0},
+           {u"+9223372036854775808", kOverflow, 0}}) {
+    // clang-format on
+    SetLastError(1234);
+    std::int64_t out = 77;
+    EXPECT_EQ(ParseSigned64(row.text, out), row.error == 0) << Shown(row.text);
+    EXPECT_EQ(GetLastError(), row.error) << Shown(row.text);
+    EXPECT_EQ(std::uint64_t(out), row.error == 0 ? row.value : 77) << Shown(row.text);
+  }
+  std::uint64_t out = 0;
+  EXPECT_FALSE(ParseRadixU64(u"256", out, 255));
+  EXPECT_EQ(GetLastError(), kOverflow);
+}
+
+// The quick decimal path reads exactly what the C library reads, or leaves the text to it.
+TEST(ReadPlainDecimal, AgreesWithTheCLibrary) {
+  std::vector<std::string> texts = {"9007199254740993",
+                                    "2.4703282292062328e-324",
+                                    "1.",
+                                    ".5",
+                                    "1.7976931348623158e308",
+                                    "+1.e5",
+                                    "-0.0e0"};
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 100000; ++i) {
+    std::string digits = std::to_string(random() >> (random() % 64));
+    if (random() % 4 == 0) digits += std::to_string(random());  // past 19 digits
+    const bool negative = random() % 2;
+    std::string text = (negative ? "-" : "") + digits;
+    text.insert(negative + random() % (digits.size() + 1), ".");
+    if (random() % 2) text += "e" + std::to_string(static_cast<int>(random() % 700) - 350);
+    texts.push_back(text);
+  }
+  int quick = 0;
+  for (const std::string& narrow : texts) {
+    const std::u16string text(narrow.begin(), narrow.end());
+    double fast = 0.0, slow = 0.0;
+    if (!ReadPlainDecimal(text, fast)) continue;
+    ++quick;
+    ASSERT_TRUE(ScanDouble(text, slow)) << narrow;
+    ASSERT_EQ(Bits(fast), Bits(slow)) << narrow;
+  }
+  EXPECT_GT(quick, 90000);
+  double out = 7.0;
+  for (const std::u16string_view text : {u"1e", u".", u"+", u"1.5x", u" 1", u"inf", u"0x1p3",
+                                         u"+-1", u"1..2", u"1,5", u"1e999999"}) {
+    EXPECT_FALSE(ReadPlainDecimal(text, out)) << Shown(text);
+  }
+  EXPECT_EQ(out, 7.0);
+}
+
+// Float fields read the "C" way whatever the locale of the process or the thread, and
+// the thread keeps its own locale.
+TEST(ScanDouble, ReadsInTheCLocale) {
+  const locale_t own = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{});
+  const locale_t before = uselocale(own);
+  double out = 0.0;
+  EXPECT_TRUE(ScanDouble(u"1,5", out));
+  EXPECT_EQ(out, 1.0);
+  EXPECT_EQ(uselocale(locale_t{}), own);
+  uselocale(before);
+  freelocale(own);
+
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8",
+                           "es_ES.UTF-8", "it_IT.UTF-8", "nl_NL.UTF-8"}) {
+    if (std::setlocale(LC_ALL, name) == nullptr || *std::localeconv()->decimal_point != ',') {
+      continue;
+    }
+    EXPECT_EQ(std::swscanf(L"1,5", L"%lf", &out), 1);
+    EXPECT_EQ(out, 1.5) << name << " itself reads a decimal comma";
+    Check({{Double64, u"1.5", kOk, Bits(1.5)}, {Double64, u"1,5", kOk, Bits(1.0)}});
+    std::setlocale(LC_ALL, saved.c_str());
+    return;
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+  GTEST_SKIP() << "no locale with a decimal comma is installed";
+}
+
+}  // namespace
+}  // namespace bitvane
