@@ -11,6 +11,7 @@
 #include <limits>
 #include <system_error>
 
+#include "foundation/number_readers.h"
 #include "foundation/white_space.h"
 #include "platform/last_error.h"
 
@@ -52,20 +53,6 @@ char32_t NextCodePoint(std::u16string_view text, std::size_t& i) noexcept {
     return 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[i++]} - 0xDC00);
   }
   return IsHighSurrogate(c) || IsLowSurrogate(c) ? char32_t{0xFFFD} : c;
-}
-
-// The value of `c` as a digit of `base` (2, 8, 10 or 16, hex letters in either case),
-// or `base` when it is none.
-constexpr unsigned DigitValue(char16_t c, unsigned base) noexcept {
-  unsigned value = base;
-  if (c >= u'0' && c <= u'9') {
-    value = c - u'0';
-  } else if (c >= u'A' && c <= u'F') {
-    value = c - u'A' + 10u;
-  } else if (c >= u'a' && c <= u'f') {
-    value = c - u'a' + 10u;
-  }
-  return value < base ? value : base;
 }
 
 // The escape machine of a character literal, fed one UTF-8 byte at a time.

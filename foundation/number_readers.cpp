@@ -23,20 +23,6 @@ constexpr char16_t Widen(char c) noexcept {
   return static_cast<char16_t>(static_cast<std::int16_t>(static_cast<signed char>(c)));
 }
 
-// The value of `c` as a digit of `base` (2 to 36, letters in either case), or
-// `base` itself when `c` is no such digit.
-constexpr std::uint32_t DigitValue(char16_t c, std::uint32_t base) noexcept {
-  std::uint32_t value = base;
-  if (c >= u'0' && c <= u'9') {
-    value = c - u'0';
-  } else if (c >= u'A' && c <= u'Z') {
-    value = c - u'A' + 10u;
-  } else if (c >= u'a' && c <= u'z') {
-    value = c - u'a' + 10u;
-  }
-  return value < base ? value : base;
-}
-
 bool Fail(ErrorCode code) noexcept {
   SetLastError(code);
   return false;
@@ -152,6 +138,18 @@ class DecimalDigits {
 };
 
 }  // namespace
+
+std::uint32_t DigitValue(char16_t c, std::uint32_t base) noexcept {
+  std::uint32_t value = base;
+  if (c >= u'0' && c <= u'9') {
+    value = c - u'0';
+  } else if (c >= u'A' && c <= u'Z') {
+    value = c - u'A' + 10u;
+  } else if (c >= u'a' && c <= u'z') {
+    value = c - u'a' + 10u;
+  }
+  return value < base ? value : base;
+}
 
 bool IsFinite(double value) noexcept {
   constexpr std::uint64_t kExponentMask = 0x7FF0000000000000u;

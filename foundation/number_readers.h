@@ -5,6 +5,10 @@
 
 namespace bitvane {
 
+// The value of `c` as a digit of `base` (2 to 36; ASCII letters in either case stand
+// for 10 and up), or `base` itself when `c` is no such digit.
+[[nodiscard]] std::uint32_t DigitValue(char16_t c, std::uint32_t base) noexcept;
+
 // False when the exponent field of `value` is all ones (an infinity or a NaN).
 [[nodiscard]] bool IsFinite(double value) noexcept;
 
