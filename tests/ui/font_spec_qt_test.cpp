@@ -1,0 +1,182 @@
+#include "ui/font_spec_qt.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QtTest>
+#include <cmath>
+
+#include "platform/last_error.h"
+#include "tests/ui/ui_test_registry.h"
+
+Q_DECLARE_METATYPE(bitvane::FontSpec)
+
+namespace bitvane {
+namespace {
+
+FontSpec Spec(std::u16string face, double size, std::int32_t weight, bool italic, bool underline,
+              bool strikeOut) {
+  FontSpec spec;
+  spec.face = std::move(face);
+  spec.italic = italic;
+  spec.underline = underline;
+  spec.strikeOut = strikeOut;
+  spec.size = size;
+  spec.weight = weight;
+  return spec;
+}
+
+QString Describe(const FontSpec& spec) {
+  return QString::fromStdU16String(spec.ToText());
+}
+
+}  // namespace
+
+class FontSpecQtTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void roundTripsThroughAWidget_data() {
+    QTest::addColumn<FontSpec>("spec");
+    QTest::newRow("plain") << Spec(u"DejaVu Sans", 9, 0, false, false, false);
+    QTest::newRow("bold italic") << Spec(u"DejaVu Sans", 12, 700, true, false, false);
+    QTest::newRow("all styles, weight 600") << Spec(u"DejaVu Serif", 10.5, 600, true, true, true);
+    QTest::newRow("unknown face") << Spec(u"No Such Face", 20, 300, false, true, false);
+    QTest::newRow("fraction of a pixel") << Spec(u"DejaVu Sans", 10.1, 1000, false, false, true);
+  }
+
+  void roundTripsThroughAWidget() {
+    QFETCH(FontSpec, spec);
+    QWidget widget;
+    const double pixelsPerInch = widget.logicalDpiY();
+    QVERIFY(CreateFontFor(&widget, spec));
+
+    // The widget shows whole pixels: the spec comes back as the point size of the
+    // truncated pixel height, everything else as it was.
+    LogFontRecord record;
+    QVERIFY(spec.ToLogFont(record, pixelsPerInch));
+    FontSpec expected;
+    QVERIFY(expected.FromLogFont(record, pixelsPerInch));
+    QCOMPARE(expected.face, spec.face);
+    QCOMPARE(widget.font().pointSizeF() * pixelsPerInch / 72, -static_cast<double>(record.height));
+
+    FontSpec back;
+    QVERIFY(FromWindowFont(back, &widget));
+    QVERIFY2(back == expected, qPrintable(Describe(back) + " != " + Describe(expected)));
+
+    // A second trip changes nothing.
+    QVERIFY(CreateFontFor(&widget, back));
+    FontSpec again;
+    QVERIFY(FromWindowFont(again, &widget));
+    QVERIFY2(again == back, qPrintable(Describe(again) + " != " + Describe(back)));
+  }
+
+  void heightsAtNinetySixPixelsPerInch_data() {
+    QTest::addColumn<double>("pointSize");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<int>("height");
+    QTest::newRow("9 points") << 9.0 << 0 << -12;
+    QTest::newRow("10 points") << 10.0 << 0 << -13;
+    QTest::newRow("7.5 points") << 7.5 << 0 << -10;
+    QTest::newRow("12 pixels") << 0.0 << 12 << -12;
+    QTest::newRow("13 pixels") << 0.0 << 13 << -13;
+  }
+
+  void heightsAtNinetySixPixelsPerInch() {
+    QFETCH(double, pointSize);
+    QFETCH(int, pixelSize);
+    QFETCH(int, height);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    if (pointSize > 0) {
+      font.setPointSizeF(pointSize);
+    } else {
+      font.setPixelSize(pixelSize);
+    }
+    const LogFontRecord record = LogFontFromQFont(font, 96);
+    QCOMPARE(record.height, height);
+    QVERIFY(record.face == u"DejaVu Sans");
+
+    const QFont back = QFontFromLogFont(record, 96);
+    QCOMPARE(back.pointSizeF(), -height * 72.0 / 96);
+    FontSpec spec;
+    QVERIFY(spec.FromLogFont(record, 96));
+    QCOMPARE(spec.size, -height * 72.0 / 96);
+  }
+
+  void fontRecordFields_data() {
+    QTest::addColumn<int>("recordWeight");
+    QTest::addColumn<int>("qtWeight");
+    QTest::newRow("normal") << 400 << 400;
+    QTest::newRow("bold") << 700 << 700;
+    QTest::newRow("any number is kept") << 550 << 550;
+    QTest::newRow("don't care") << 0 << 400;
+    QTest::newRow("above the scale") << 1001 << 400;
+    QTest::newRow("negative") << -1 << 400;
+  }
+
+  void fontRecordFields() {
+    QFETCH(int, recordWeight);
+    QFETCH(int, qtWeight);
+    const LogFontRecord record{-16, true, false, true, recordWeight, u"DejaVu Sans Mono"};
+    const QFont font = QFontFromLogFont(record, 96);
+    QCOMPARE(static_cast<int>(font.weight()), qtWeight);
+    QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+    QVERIFY(font.italic() && !font.underline() && font.strikeOut());
+
+    const LogFontRecord back = LogFontFromQFont(font, 96);
+    QCOMPARE(back.weight, qtWeight);
+    QCOMPARE(back.height, -16);
+    QVERIFY(back.italic && !back.underline && back.strikeOut);
+  }
+
+  void otherHeights() {
+    // A cell height, and no usable density: pixel sizes.
+    QCOMPARE(QFontFromLogFont({20, false, false, false, 400, u"F"}, 96).pixelSize(), 20);
+    QCOMPARE(QFontFromLogFont({-20, false, false, false, 400, u"F"}, 0).pixelSize(), 20);
+    // Height 0 keeps the default size.
+    QCOMPARE(QFontFromLogFont({0, false, false, false, 400, u"F"}, 96).pointSizeF(),
+             QFont().pointSizeF());
+    // A point size without a usable density has no height.
+    QFont font(QStringLiteral("F"));
+    font.setPointSizeF(9);
+    QCOMPARE(LogFontFromQFont(font, 0).height, 0);
+    QCOMPARE(LogFontFromQFont(font, std::nan("")).height, 0);
+    // Faces are cut to 31 characters.
+    font.setFamily(QString(40, QLatin1Char('F')));
+    QVERIFY(LogFontFromQFont(font, 96).face == std::u16string(31, u'F'));
+  }
+
+  void refusals() {
+    QWidget widget;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(11);
+    widget.setFont(font);
+    QVERIFY(!CreateFontFor(&widget, FontSpec{}));
+    QVERIFY(!CreateFontFor(nullptr, Spec(u"DejaVu Sans", 9, 0, false, false, false)));
+    QCOMPARE(widget.font().pointSizeF(), 11.0);
+
+    FontSpec spec = Spec(u"Kept", 9, 0, false, false, false);
+    QVERIFY(!FromWindowFont(spec, nullptr));
+  }
+
+  void iconTitleFontIsTheDesktopsGeneralFont() {
+    QVERIFY(QGuiApplication::primaryScreen() != nullptr);
+    SetLastError(ERROR_SUCCESS);
+    FontSpec spec;
+    QVERIFY(FromIconTitleFont(spec));
+    QVERIFY(spec.IsValid());
+    QCOMPARE(GetLastError(), ERROR_SUCCESS);
+
+    const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QVERIFY(spec.face == general.family().left(31).toStdU16String());
+    QCOMPARE(spec.italic, general.italic());
+    QCOMPARE(spec.weight, static_cast<std::int32_t>(general.weight()));
+  }
+};
+
+BITVANE_UI_TEST(FontSpecQtTest)
+
+}  // namespace bitvane
+
+#include "font_spec_qt_test.moc"
