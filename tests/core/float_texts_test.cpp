@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/sample_doubles.h"
+
 #include "core/view_texts.h"
 
 namespace bitvane {
@@ -20,23 +22,7 @@ double Double(std::uint64_t bits) {
   return std::bit_cast<double>(bits);
 }
 
-// Random bit patterns of doubles and singles (so every exponent, Inf and NaN), and
-// the powers of ten with their neighbours.
-std::vector<double> SampleDoubles() {
-  std::vector<double> values = {0.0, -0.0, DBL_MAX, DBL_TRUE_MIN, 0.1 + 0.2, 1.0 / 3};
-  for (int power = -324; power <= 308; ++power) {
-    const double ten = std::pow(10.0, power);
-    values.insert(values.end(), {ten, std::nextafter(ten, 0.0), std::nextafter(ten, HUGE_VAL)});
-  }
-  std::uint64_t x = 0x9E3779B97F4A7C15u;
-  for (int i = 0; i < 4000; ++i) {
-    x ^= x << 13;  // xorshift64
-    x ^= x >> 7;
-    x ^= x << 17;
-    values.insert(values.end(), {Double(x), WidenSingle(static_cast<std::uint32_t>(x))});
-  }
-  return values;
-}
+using test::SampleDoubles;
 
 TEST(FloatTexts, InputTextExamples) {
   struct Row {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/make_font_spec.h"
+
 namespace bitvane {
 namespace {
 
@@ -17,14 +19,7 @@ std::string Narrow(std::u16string_view text) {
 
 FontSpec Spec(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
               bool underline = false, bool strikeOut = false) {
-  FontSpec spec;
-  spec.face = std::move(face);
-  spec.italic = italic;
-  spec.underline = underline;
-  spec.strikeOut = strikeOut;
-  spec.size = size;
-  spec.weight = weight;
-  return spec;
+  return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
 // A record that is not empty, so tests see that a failure empties it.

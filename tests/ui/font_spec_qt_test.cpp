@@ -12,19 +12,14 @@
 
 Q_DECLARE_METATYPE(bitvane::FontSpec)
 
+#include "tests/support/make_font_spec.h"
+
 namespace bitvane {
 namespace {
 
-FontSpec Spec(std::u16string face, double size, std::int32_t weight, bool italic, bool underline,
-              bool strikeOut) {
-  FontSpec spec;
-  spec.face = std::move(face);
-  spec.italic = italic;
-  spec.underline = underline;
-  spec.strikeOut = strikeOut;
-  spec.size = size;
-  spec.weight = weight;
-  return spec;
+FontSpec Spec(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
+              bool underline = false, bool strikeOut = false) {
+  return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
 QString Describe(const FontSpec& spec) {
