@@ -6,7 +6,7 @@
 run: deps
 	cmake --preset dev
 	cmake --build --preset dev
-	@echo "Bitvane has no program to start yet: everything built, nothing to run."
+	build/dev/app/bitvane
 
 test: deps
 	cmake --preset test

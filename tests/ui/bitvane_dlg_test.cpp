@@ -1,0 +1,194 @@
+#include "ui/bitvane_dlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "res/dialog_template.h"
+#include "tests/ui/ui_test_registry.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_builder.h"
+#include "ui/owner_button.h"
+
+namespace bitvane {
+namespace {
+
+constexpr int kByte0 = 1017, kByte3 = 1014, kLowInt = 1020, kHugeInt = 1005, kDouble = 1001;
+
+QColor Base(QWidget* widget) { return widget->palette().color(QPalette::Base); }
+
+class BitvaneDlgTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<BitvaneDlg> m_dialog;
+
+  QLineEdit* Line(int id) { return qobject_cast<QLineEdit*>(m_dialog->Controls().Control(id)); }
+  QString Info(int id) {
+    return qobject_cast<QTextEdit*>(m_dialog->Controls().Control(id))->toPlainText();
+  }
+  // Replaces the line's text as a user does: select all, then type.
+  void Type(int id, const QString& text) {
+    QLineEdit* line = Line(id);
+    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(line, text);
+  }
+  QString Status() { return Line(kStatusLine)->text(); }
+  QMap<int, QString> Inputs() {
+    QMap<int, QString> texts;
+    for (const ValueView& view : ViewTable()) texts[view.input] = Line(view.input)->text();
+    return texts;
+  }
+
+ private slots:
+  void init() {
+    m_dialog = std::make_unique<BitvaneDlg>();
+    m_dialog->DarkTheme() = false;
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+  }
+  void cleanup() { m_dialog.reset(); }
+
+  void everyTemplateItemIsPlaced() {
+    const DialogUnits units = DialogUnits::Of(m_dialog->font());
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Bitvane"));
+    QCOMPARE(m_dialog->size(), units.ToPixels(0, 0, 365, 385).size());
+    for (const DialogItem& item : MainDialogTemplate().items) {
+      QWidget* widget = FindControl(m_dialog.get(), item.id);
+      QVERIFY2(widget != nullptr, qPrintable(QString::number(item.id)));
+      QCOMPARE(widget->geometry(), units.ToPixels(item.x, item.y, item.width, item.height));
+      QCOMPARE(widget->isHidden(), (item.style & kHidden) != 0);
+      QCOMPARE(widget->isEnabled(), (item.style & kDisabled) == 0);
+      const QString text = QString::fromStdU16String(std::u16string(item.text));
+      switch (item.kind) {
+        case ItemKind::PushButton:
+          QCOMPARE(qobject_cast<QPushButton*>(widget)->text(), text);
+          QCOMPARE(qobject_cast<OwnerButton*>(widget) != nullptr, (item.style & kOwnerDraw) != 0);
+          break;
+        case ItemKind::Static:
+          QCOMPARE(qobject_cast<QLabel*>(widget)->text(), text);
+          break;
+        case ItemKind::Input:
+          QCOMPARE(qobject_cast<QLineEdit*>(widget)->isReadOnly(), (item.style & kReadOnly) != 0);
+          break;
+        case ItemKind::InfoBox:
+          QVERIFY(qobject_cast<QTextEdit*>(widget)->isReadOnly());
+          break;
+      }
+    }
+  }
+
+  void tabOrderFollowsTheTemplateAndLabelsPointAhead() {
+    QList<int> expected;
+    for (const DialogItem& item : MainDialogTemplate().items) {
+      if ((item.style & kTabStop) != 0) expected << item.id;
+    }
+    QList<int> chain;
+    QWidget* first = FindControl(m_dialog.get(), expected.first());
+    QWidget* widget = first;
+    do {
+      if (widget->focusPolicy() == Qt::StrongFocus && ControlIdOf(widget) != 0) chain << ControlIdOf(widget);
+      widget = widget->nextInFocusChain();
+    } while (widget != first);
+    QCOMPARE(chain, expected);
+    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1054))->buddy(), FindControl(m_dialog.get(), 1018));
+    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1045))->buddy(), FindControl(m_dialog.get(), kByte0));
+    // The focus starts in the byte #7 input line.
+    QCOMPARE(QApplication::focusWidget(), FindControl(m_dialog.get(), 1010));
+  }
+
+  void startShowsTheValueAndAllClear() {
+    QCOMPARE(Status(), QStringLiteral("(no problem)"));
+    QCOMPARE(Base(Line(kStatusLine)), QColor(153, 255, 153));
+    for (const ValueView& view : ViewTable()) QCOMPARE(Line(view.input)->text(), QStringLiteral("0"));
+    // The input lines have the enlarged font: 20 over 12 of the dialog's.
+    const double ratio = Line(kByte0)->font().pointSizeF() / m_dialog->font().pointSizeF();
+    QVERIFY2(ratio > 1.5 && ratio < 1.8, qPrintable(QString::number(ratio)));
+  }
+
+  void typingRewritesEverythingButTheTypedLine() {
+    Type(kByte3, QStringLiteral("0x41"));
+    QCOMPARE(Line(kByte3)->text(), QStringLiteral("0x41"));
+    QVERIFY(Info(1040).startsWith(QStringLiteral("0x41\n65U\n65\n01000001\n'A'")));
+    QCOMPARE(Line(kLowInt)->text(), QStringLiteral("1090519040"));
+    QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("1090519040"));
+    QCOMPARE(m_dialog->Value().ToU64(), 0x41000000u);
+  }
+
+  void rejectedTextMarksItsLineAndTheStatus() {
+    Type(kLowInt, QStringLiteral("7"));
+    const auto before = Inputs();
+    QTest::keyClicks(Line(kLowInt), QStringLiteral("z"));  // "7z"
+    QCOMPARE(Status(), QStringLiteral("Invalid Low Integer (32-bit) value"));
+    QCOMPARE(Base(Line(kStatusLine)), QColor(255, 153, 51));
+    QCOMPARE(Base(Line(kLowInt)), QColor(255, 153, 51));
+    QCOMPARE(m_dialog->Value().ToU64(), 7u);
+    auto after = Inputs();
+    after[kLowInt] = before[kLowInt];
+    QCOMPARE(after, before);
+
+    Type(kByte0, QStringLiteral("8"));
+    QCOMPARE(Status(), QStringLiteral("(no problem)"));
+    QCOMPARE(m_dialog->ColorHook().Colors().Lookup(kLowInt), nullptr);
+    QCOMPARE(Base(Line(kLowInt)), QLineEdit().palette().color(QPalette::Base));
+  }
+
+  void swapRewritesEveryLineAndLeavesTheStatus() {
+    Type(kHugeInt, QStringLiteral("0x0123456789ABCDEF"));
+    Type(kByte0, QStringLiteral("x"));
+    Line(kHugeInt)->setFocus();
+    qobject_cast<QPushButton*>(FindControl(m_dialog.get(), 1062))->click();
+    QCOMPARE(m_dialog->Value().ToU64(), 0xEFCDAB8967452301ull);
+    QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("-1167088121787636991"));
+    QCOMPARE(Line(kByte0)->text(), QStringLiteral("1"));
+    QCOMPARE(Status(), QStringLiteral("Invalid Byte #0 value"));
+    QCOMPARE(Base(Line(kStatusLine)), QColor(255, 153, 51));
+  }
+
+  void pasteSelectAllAndDelete() {
+    QApplication::clipboard()->setText(QStringLiteral("255"));
+    QLineEdit* line = Line(kByte0);
+    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_dialog->Value().ToU64(), 0xFFu);
+    QCOMPARE(Line(1015)->text(), QStringLiteral("0"));
+    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(line, Qt::Key_Delete);
+    QCOMPARE(Status(), QStringLiteral("Empty Byte #0"));
+    QCOMPARE(m_dialog->Value().ToU64(), 0xFFu);
+  }
+
+  void enterDoesNothingAndEscapeCloses() {
+    Type(kDouble, QStringLiteral("1e3"));
+    const auto before = Inputs();
+    QTest::keyClick(Line(kDouble), Qt::Key_Return);
+    QTest::keyClick(Line(kDouble), Qt::Key_Enter);
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(Inputs(), before);
+    QTest::keyClick(Line(kDouble), Qt::Key_Escape);
+    QVERIFY(!m_dialog->isVisible());
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+  }
+
+  void darkThemeStatusColours() {
+    m_dialog = std::make_unique<BitvaneDlg>();
+    m_dialog->DarkTheme() = true;
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    QCOMPARE(Status(), QStringLiteral("(no problem)"));
+    QCOMPARE(Line(kStatusLine)->palette().color(QPalette::Text), QColor(204, 204, 204));
+    QCOMPARE(Base(Line(kStatusLine)), QColor(0, 51, 0));
+    QCOMPARE(Base(Line(kByte0)), QColor(0, 0, 0));
+  }
+};
+
+BITVANE_UI_TEST(BitvaneDlgTest)
+
+}  // namespace
+}  // namespace bitvane
+
+#include "bitvane_dlg_test.moc"

@@ -1,0 +1,89 @@
+#include "ui/bitvane_dlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "foundation/font_spec.h"
+#include "res/dialog_template.h"
+#include "ui/apply_theme.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_builder.h"
+#include "ui/font_spec_qt.h"
+#include "ui/system_theme.h"
+
+namespace bitvane {
+
+namespace {
+
+// The template is built before the members that look controls up by id.
+QWidget* Built(QDialog* dialog) {
+  BuildDialogFromTemplate(dialog, MainDialogTemplate());
+  return dialog;
+}
+
+constexpr int kCancelId = 2;
+
+}  // namespace
+
+BitvaneDlg::BitvaneDlg(QWidget* parent)
+    : QDialog(parent), m_controls(Built(this), m_colorHook.Colors()), m_views(m_controls) {
+  m_views.darkTheme = SystemPrefersDark();
+  BindControls();
+}
+
+void BitvaneDlg::BindControls() {
+  for (const ValueView& view : ViewTable()) {
+    auto* input = qobject_cast<QLineEdit*>(m_controls.Control(view.input));
+    if (input == nullptr) continue;
+    const ControlId id = view.input;
+    connect(input, &QLineEdit::textChanged, this, [this, id] { m_views.OnInputChanged(id); });
+  }
+  for (const SwapButton& swap : SwapTable()) {
+    auto* button = qobject_cast<QPushButton*>(m_controls.Control(swap.button));
+    if (button == nullptr) continue;
+    const SwapId id = swap.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { m_views.OnSwap(id); });
+  }
+  if (auto* cancel = qobject_cast<QPushButton*>(m_controls.Control(kCancelId))) {
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  }
+}
+
+void BitvaneDlg::showEvent(QShowEvent* event) {
+  if (!m_initialised) {
+    m_initialised = true;
+    InitDialog();
+  }
+  QDialog::showEvent(event);
+}
+
+void BitvaneDlg::InitDialog() {
+  ApplyInputFont();
+  m_colorHook.Attach(this);
+  ApplyTheme(m_views.darkTheme);
+  m_views.RefreshViews();
+  m_views.ShowStatus();
+}
+
+void BitvaneDlg::ApplyInputFont() {
+  // The dialog font, enlarged by the byte #0 input's height over the status line's
+  // (20 and 12 dialog units).
+  FontSpec font;
+  const QWidget* byte0 = m_controls.Control(ViewOf(ViewId::Byte0).input);
+  const QWidget* status = m_controls.Control(kStatusLine);
+  if (!FromWindowFont(font, this) || byte0 == nullptr || status == nullptr ||
+      status->height() <= 0) {
+    return;
+  }
+  font.size = font.size * byte0->height() / status->height();
+  for (ControlId id : InputEditList()) {
+    if (QWidget* input = m_controls.Control(id)) (void)CreateFontFor(input, font);
+  }
+}
+
+void BitvaneDlg::ApplyTheme(bool dark) {
+  m_views.darkTheme = dark;
+  bitvane::ApplyTheme(this, m_colorHook, dark);
+}
+
+}  // namespace bitvane

@@ -1,0 +1,108 @@
+#include "ui/dialog_builder.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include "ui/control_ids.h"
+#include "ui/owner_button.h"
+
+namespace bitvane {
+
+namespace {
+
+// Rounded a * b / c, as the platform's dialog-unit conversion rounds.
+int MulDiv(int a, int b, int c) { return (2 * a * b + c) / (2 * c); }
+
+QString ToQString(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget* MakeWidget(const DialogItem& item, QDialog* dialog) {
+  const QString text = ToQString(item.text);
+  const bool centred = (item.style & kCentered) != 0;
+  switch (item.kind) {
+    case ItemKind::PushButton: {
+      QPushButton* button = (item.style & kOwnerDraw) != 0 ? new OwnerButton(text, dialog)
+                                                           : new QPushButton(text, dialog);
+      // Only the template's default button is a default: Enter in an input line must
+      // not press whichever button had the focus last.
+      button->setAutoDefault(false);
+      button->setDefault((item.style & kDefaultButton) != 0);
+      return button;
+    }
+    case ItemKind::Static: {
+      auto* label = new QLabel(text, dialog);
+      label->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+      return label;
+    }
+    case ItemKind::Input: {
+      auto* input = new QLineEdit(text, dialog);
+      input->setAlignment((centred                          ? Qt::AlignHCenter
+                           : (item.style & kRightAligned) != 0 ? Qt::AlignRight
+                                                               : Qt::AlignLeft) |
+                          Qt::AlignVCenter);
+      input->setReadOnly((item.style & kReadOnly) != 0);
+      return input;
+    }
+    case ItemKind::InfoBox: {
+      auto* box = new QTextEdit(dialog);
+      box->setReadOnly(true);
+      box->setAcceptRichText(false);
+      box->setLineWrapMode(QTextEdit::NoWrap);
+      box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+      box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      box->document()->setDocumentMargin(1);
+      if (centred) box->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+      box->setPlainText(text);
+      return box;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+DialogUnits DialogUnits::Of(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int letters = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
+}
+
+QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
+  return QRect(MulDiv(x, baseX, 4), MulDiv(y, baseY, 8), MulDiv(width, baseX, 4),
+               MulDiv(height, baseY, 8));
+}
+
+void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTemplate) {
+  dialog->setWindowTitle(ToQString(dialogTemplate.caption));
+  const DialogUnits units = DialogUnits::Of(dialog->font());
+  const QRect client = units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height);
+  dialog->setFixedSize(client.size());
+
+  QWidget* previousStop = nullptr;
+  QLabel* pendingLabel = nullptr;  // a label waiting for the control its mnemonic names
+  for (const DialogItem& item : dialogTemplate.items) {
+    QWidget* widget = MakeWidget(item, dialog);
+    SetControlId(widget, item.id);
+    widget->setGeometry(units.ToPixels(item.x, item.y, item.width, item.height));
+    if ((item.style & kHidden) != 0) widget->hide();
+    if ((item.style & kDisabled) != 0) widget->setEnabled(false);
+    if ((item.style & kTabStop) != 0) {
+      widget->setFocusPolicy(Qt::StrongFocus);
+      if (previousStop != nullptr) QWidget::setTabOrder(previousStop, widget);
+      previousStop = widget;
+      if (pendingLabel != nullptr) pendingLabel->setBuddy(widget);
+      pendingLabel = nullptr;
+    } else {
+      widget->setFocusPolicy(Qt::NoFocus);
+      if (auto* label = qobject_cast<QLabel*>(widget)) pendingLabel = label;
+    }
+  }
+}
+
+}  // namespace bitvane

@@ -1,0 +1,29 @@
+#pragma once
+// Builds a dialog's controls from a template: kinds, texts and styles, rectangles in
+// dialog units of the dialog's font, the tab order of the template, and each label's
+// mnemonic moving the focus to the next control with a tab stop.
+
+#include <QDialog>
+#include <QFont>
+#include <QRect>
+
+#include "res/dialog_template.h"
+
+namespace bitvane {
+
+// Dialog units of a font: a quarter of its average character width across, an eighth
+// of its height down.
+struct DialogUnits {
+  int baseX;  // average character width, pixels
+  int baseY;  // character height, pixels
+
+  [[nodiscard]] static DialogUnits Of(const QFont& font);
+  [[nodiscard]] QRect ToPixels(int x, int y, int width, int height) const;
+};
+
+// Creates every item of the template as a child of `dialog`, tagged with its control
+// id: push buttons (OwnerButton when owner-drawn), labels, single-line inputs and
+// read-only multi-line boxes with centred text. Sets the caption and a fixed client size.
+void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTemplate);
+
+}  // namespace bitvane

@@ -1,0 +1,56 @@
+#include "ui/widget_controls.h"
+
+#include <QLineEdit>
+#include <QTextEdit>
+
+#include "ui/control_colors.h"
+#include "ui/control_ids.h"
+
+namespace bitvane {
+
+WidgetControls::WidgetControls(QWidget* dialog, ControlColors& colors) : m_colors(colors) {
+  for (QWidget* child : dialog->findChildren<QWidget*>()) {
+    if (const int id = ControlIdOf(child); id != 0) m_controls.insert(id, child);
+  }
+}
+
+void WidgetControls::SetText(ControlId id, std::u16string_view text) {
+  const QString value = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+  QWidget* widget = Control(id);
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+    line->setText(value);
+  } else if (auto* box = qobject_cast<QTextEdit*>(widget)) {
+    // Texts separate lines by CR LF; a text box by paragraphs.
+    box->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+}
+
+std::u16string WidgetControls::Text(ControlId id) const {
+  QWidget* widget = Control(id);
+  QString value;
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+    value = line->text();
+  } else if (auto* box = qobject_cast<QTextEdit*>(widget)) {
+    value = box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  }
+  return value.toStdU16String();
+}
+
+void WidgetControls::SetEnabled(ControlId id, bool enabled) {
+  if (enabled) {
+    m_marked.remove(id);
+  } else {
+    m_marked.insert(id);
+  }
+}
+
+bool WidgetControls::IsEnabled(ControlId id) const {
+  const QWidget* widget = Control(id);
+  return widget != nullptr && widget->isEnabled() && !m_marked.contains(id);
+}
+
+void WidgetControls::SetColors(ControlId id, ColorRef text, ColorRef background) {
+  (void)m_colors.SetColors(id, text, background);
+}
+
+}  // namespace bitvane
