@@ -20,6 +20,11 @@ void WidgetControls::SetText(ControlId id, std::u16string_view text) {
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     line->setText(value);
   } else if (auto* box = qobject_cast<QTextEdit*>(widget)) {
+    // Laying out a text box is the dearest part of a keystroke; most boxes keep their
+    // text from one value to the next, and a box has no change handler to tell.
+    auto cached = m_boxTexts.find(id);
+    if (cached != m_boxTexts.end() && *cached == value) return;
+    m_boxTexts.insert(id, value);
     // Texts separate lines by CR LF; a text box by paragraphs.
     box->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   }

@@ -31,6 +31,7 @@ class WidgetControls : public ViewControls {
  private:
   QHash<ControlId, QWidget*> m_controls;
   QSet<ControlId> m_marked;
+  QHash<ControlId, QString> m_boxTexts;  // what each text box was last given
   ControlColors& m_colors;
 };
 
