@@ -112,6 +112,8 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
 
 std::string ConvertUsage() {
   return R"(Usage: bitvane-cli [--value HEX] [--json] [VIEW=TEXT | --swap NAME]...
+       bitvane-cli describe FILE [--template TEXT]
+       bitvane-cli --version
 
 Starts from the value 0 (or --value, 1 to 16 hex digits, most significant first),
 then types each TEXT into the input line of its VIEW and runs each swap, in the
@@ -147,6 +149,10 @@ Examples:
   bitvane-cli --value 0123456789ABCDEF --swap huge-b
   bitvane-cli "low-int='ABCD'" --json
   bitvane-cli byte0=0x41 byte1=66 low-single=-qnan
+
+describe prints the version resource of an executable through a template whose
+placeholders are those of the About box (default "%p: %f\r\n%x %g Version %a.%b.%c.%d");
+--version prints the companion's own About text.
 
 Exit status: 0 when every text was accepted, 1 when any was rejected (each
 message also goes to standard error), 2 for a usage error.

@@ -30,6 +30,7 @@ function(bitvane_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   bitvane_apply_options(${name})
+  bitvane_embed_version(${name})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
@@ -40,6 +41,7 @@ function(bitvane_add_benchmark name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark_main)
   bitvane_apply_options(${name})
+  bitvane_embed_version(${name})
 endfunction()
 
 # bitvane_add_fuzzer(name SOURCES file... DEPS target...)
@@ -50,4 +52,20 @@ function(bitvane_add_fuzzer name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   bitvane_apply_options(${name})
+  bitvane_embed_version(${name})
+endfunction()
+
+# bitvane_embed_version(target): gives an executable its own version resource, generated
+# from the project version, the build type and the build time (SOURCE_DATE_EPOCH when
+# set, for reproducible builds).
+string(TIMESTAMP BITVANE_BUILD_EPOCH "%s" UTC)
+function(bitvane_embed_version target)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_resource.cpp)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND bitvane_make_version_block ${out} ${PROJECT_VERSION} $<IF:$<CONFIG:Debug>,1,0>
+            ${BITVANE_BUILD_EPOCH} ${target}
+    DEPENDS bitvane_make_version_block
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
 endfunction()

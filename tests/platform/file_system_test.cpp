@@ -1,0 +1,238 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "platform/last_error.h"
+#include "tests/support/temp_dir.h"
+
+namespace bitvane {
+namespace {
+
+using test::TempDir;
+
+TEST(ErrorFromErrno, MapsToTheListedNumbers) {
+  const struct {
+    int error;
+    ErrorCode code;
+  } rows[] = {{0, ERROR_SUCCESS},
+              {ENOENT, ERROR_FILE_NOT_FOUND},
+              {ENOTDIR, ERROR_PATH_NOT_FOUND},
+              {EACCES, ERROR_ACCESS_DENIED},
+              {EISDIR, ERROR_ACCESS_DENIED},
+              {EMFILE, ERROR_NOT_ENOUGH_MEMORY},
+              {EINVAL, ERROR_INVALID_PARAMETER},
+              {ENAMETOOLONG, ERROR_INVALID_NAME},
+              {ELOOP, ERROR_INVALID_NAME},
+              {EIO, ERROR_READ_FAULT}};
+  for (const auto& row : rows) EXPECT_EQ(ErrorFromErrno(row.error), row.code) << row.error;
+}
+
+TEST(TicksFromUnixTime, CountsFrom1601) {
+  EXPECT_EQ(TicksFromUnixTime(0, 0), kTicksTo1970);
+  EXPECT_EQ(TicksFromUnixTime(1, 999), kTicksTo1970 + 10000000 + 9);
+  EXPECT_EQ(TicksFromUnixTime(-11644473600, 0), 0u);  // 1601-01-01 itself
+  EXPECT_EQ(TicksFromUnixTime(-11644473601, 0), 0u);  // before: clamped
+  EXPECT_EQ(TicksFromUnixTime(-1, 0), kTicksTo1970 - 10000000);
+}
+
+TEST(MatchesPattern, StarsAndQuestionMarks) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } rows[] = {
+      {"*", "", true},
+      {"*", "abc", true},
+      {"", "", true},
+      {"", "a", false},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"?", "\xC3\xA9", true},
+      {"??", "\xC3\xA9", false},
+      {"x?y", "x\xF0\x9F\x98\x80y", true},
+      {"*.txt", "a.txt", true},
+      {"*.txt", "a.txt.bak", false},
+      {"*a*b", "xaxb", true},
+      {"a*b*c", "aXbYbZc", true},
+      {"a*b*c", "aXbYbZ", false},
+      {"*?", "", false},
+      {"*\xC3\xA9?", "x\xC3\xA9y", true},
+      {"a*", "A", false},
+      {"[ab]", "a", false},
+      {"[ab]", "[ab]", true},
+      {"**", "x", true},
+      {"*x", "\xC3\xA9x", true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(MatchesPattern(row.pattern, row.name), row.match) << row.pattern << " / " << row.name;
+  }
+}
+
+// Every entry a finder reports for `path`, by name; `code` receives the final error.
+std::map<std::string, FileEntryInfo> FindAll(const std::string& path, ErrorCode& code) {
+  std::map<std::string, FileEntryInfo> found;
+  FileFinder finder;
+  FileEntryInfo entry;
+  if (finder.FindFirst(path, entry)) {
+    do found[entry.m_name] = entry;
+    while (finder.FindNext(entry));
+  }
+  code = GetLastError();
+  EXPECT_TRUE(finder.Close());
+  return found;
+}
+
+TEST(FileFinder, ListsFilesAndDirectoriesOnly) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string file = dir.Write("a.txt", "12345");
+  dir.Write(".hidden", "");
+  dir.MakeDir("sub");
+  dir.MakeFifo("pipe");
+  dir.MakeLink("dangling", dir.Join("nowhere"));
+  dir.MakeLink("link.txt", file);
+
+  ErrorCode code = 0;
+  const auto found = FindAll(dir.Join("*"), code);
+  EXPECT_EQ(code, ERROR_NO_MORE_FILES);
+  ASSERT_EQ(found.size(), 6u);  // . .. .hidden a.txt link.txt sub
+  EXPECT_EQ(found.at("a.txt").m_size, 5u);
+  EXPECT_EQ(found.at("a.txt").m_attributes, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(found.at("link.txt").m_size, 5u);  // the link's target
+  EXPECT_EQ(found.at(".hidden").m_attributes, FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(found.at("sub").m_attributes, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(found.at("..").m_attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+  EXPECT_EQ(FindAll(dir.Join("*.txt"), code).size(), 2u);
+  EXPECT_EQ(FindAll(dir.Join("a.txt"), code).size(), 1u);
+  EXPECT_EQ(code, ERROR_NO_MORE_FILES);
+}
+
+TEST(FileFinder, FailureCodes) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  dir.Write("file", "x");
+  dir.MakeFifo("pipe");
+  const struct {
+    std::string path;
+    ErrorCode code;
+  } rows[] = {
+      {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
+      {dir.Join("*.none"), ERROR_FILE_NOT_FOUND},
+      {dir.Join("pipe"), ERROR_FILE_NOT_FOUND},
+      {dir.Join("missing/x"), ERROR_PATH_NOT_FOUND},
+      {dir.Join("missing/*"), ERROR_PATH_NOT_FOUND},
+      {dir.Join("file/x"), ERROR_PATH_NOT_FOUND},
+      {dir.Join("file/*"), ERROR_PATH_NOT_FOUND},
+      {"", ERROR_INVALID_NAME},
+      {dir.Join(std::string("file\0x", 6)), ERROR_INVALID_NAME},
+  };
+  for (const auto& row : rows) {
+    FileFinder finder;
+    FileEntryInfo entry;
+    SetLastError(0);
+    EXPECT_FALSE(finder.FindFirst(row.path, entry)) << row.path;
+    EXPECT_EQ(GetLastError(), row.code) << row.path;
+  }
+}
+
+TEST(FileFinder, EntryFields) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string path = dir.Write("r", "abc");
+  const timespec times[2] = {{1000000000, 300}, {1234567890, 123456789}};  // access, write
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+
+  FileFinder finder;
+  FileEntryInfo entry;
+  ASSERT_TRUE(finder.FindFirst(path, entry));
+  EXPECT_EQ(entry.m_name, "r");
+  EXPECT_EQ(entry.m_size, 3u);
+  EXPECT_EQ(entry.m_attributes, FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(entry.m_lastAccessTicks, kTicksTo1970 + 10000000000000000ull + 3);
+  EXPECT_EQ(entry.m_lastWriteTicks, kTicksTo1970 + 12345678901234567ull);
+  EXPECT_NE(entry.m_creationTicks, 0u);
+  EXPECT_FALSE(finder.FindNext(entry));
+  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+}
+
+TEST(ReadOnlyFile, OpensRegularFilesOnly) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string file = dir.Write("f", "hello");
+  const struct {
+    std::string path;
+    ErrorCode code;  // 0: opens
+  } rows[] = {
+      {file, 0},
+      {dir.MakeLink("l", file), 0},
+      {dir.Path(), ERROR_ACCESS_DENIED},
+      {dir.MakeFifo("p"), ERROR_ACCESS_DENIED},  // refused at once, not waiting for a writer
+      {"/dev/null", ERROR_ACCESS_DENIED},
+      {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
+      {dir.Join("missing/f"), ERROR_PATH_NOT_FOUND},
+      {dir.Join("f/f"), ERROR_PATH_NOT_FOUND},
+      {"", ERROR_INVALID_NAME},
+  };
+  for (const auto& row : rows) {
+    ReadOnlyFile reader;
+    SetLastError(0);
+    EXPECT_EQ(reader.Open(row.path), row.code == 0) << row.path;
+    EXPECT_EQ(GetLastError(), row.code) << row.path;
+  }
+}
+
+TEST(ReadOnlyFile, ReadsToTheEnd) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  ReadOnlyFile reader;
+  ASSERT_TRUE(reader.Open(dir.Write("f", "hello")));
+  std::uint64_t size = 0;
+  ASSERT_TRUE(reader.Size(size));
+  EXPECT_EQ(size, 5u);
+  char buffer[8] = {};
+  std::size_t done = 0;
+  ASSERT_TRUE(reader.Read(buffer, 3, done));
+  EXPECT_EQ(std::string(buffer, done), "hel");
+  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
+  EXPECT_EQ(std::string(buffer, done), "lo");  // short only at the end
+  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
+  EXPECT_EQ(done, 0u);
+  EXPECT_TRUE(reader.Close());
+  EXPECT_TRUE(reader.Close());
+  EXPECT_FALSE(reader.Read(buffer, 1, done));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(Environment, LookUp) {
+  ASSERT_EQ(::setenv("BITVANE_FS_TEST", "value=1", 1), 0);
+  std::string value;
+  EXPECT_TRUE(LookUpEnvironment("BITVANE_FS_TEST", value));
+  EXPECT_EQ(value, "value=1");
+  // Names no variable can have, which getenv would otherwise half-match.
+  EXPECT_FALSE(LookUpEnvironment("BITVANE_FS_TEST=value", value));
+  EXPECT_FALSE(LookUpEnvironment(std::string("BITVANE_FS_TEST\0X", 17), value));
+  EXPECT_FALSE(LookUpEnvironment("", value));
+  EXPECT_FALSE(LookUpEnvironment("BITVANE_FS_TEST_UNSET", value));
+  ::unsetenv("BITVANE_FS_TEST");
+}
+
+TEST(ProcessPaths, ExecutableAndCurrentDirectory) {
+  std::string path;
+  ASSERT_TRUE(ExecutablePath(path));
+  EXPECT_EQ(path.front(), '/');
+  EXPECT_TRUE(path.ends_with("/platform_test")) << path;
+  std::string directory;
+  ASSERT_TRUE(CurrentDirectory(directory));
+  EXPECT_EQ(directory.front(), '/');
+}
+
+}  // namespace
+}  // namespace bitvane

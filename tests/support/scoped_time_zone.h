@@ -1,0 +1,34 @@
+#pragma once
+// Sets the TZ variable (and tzset) for the lifetime of the object and restores
+// the former value, or its absence, afterwards.
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace bitvane {
+
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) m_previous = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (m_previous) {
+      setenv("TZ", m_previous->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::optional<std::string> m_previous;
+};
+
+}  // namespace bitvane
