@@ -70,9 +70,9 @@ class FontSpec {
   // ignored; then Set. Any failure leaves the record empty and returns false.
   [[nodiscard]] bool FromText(std::u16string_view text);
 
-  // Fills `record` (emptied first) from a valid spec, the height by LogFontHeight. The
+  // Fills `record` (emptied first) from a valid font, the height by LogFontHeight. The
   // face is cut to 31 characters; the weight is kept when 1 to 1000, else 400. Fails
-  // for an invalid spec and where LogFontHeight gives nothing.
+  // for an invalid font and where LogFontHeight gives nothing.
   [[nodiscard]] bool ToLogFont(LogFontRecord& record,
                                std::optional<double> pixelsPerInch = std::nullopt) const;
 

@@ -67,22 +67,22 @@ QFont QFontFromLogFont(const LogFontRecord& record, double pixelsPerInch) {
   return font;
 }
 
-bool CreateFontFor(QWidget* window, const FontSpec& spec) {
+bool CreateFontFor(QWidget* window, const FontSpec& font) {
   if (window == nullptr) return false;
   const double pixelsPerInch = window->logicalDpiY();
   LogFontRecord record;
-  if (!spec.ToLogFont(record, pixelsPerInch)) return false;
+  if (!font.ToLogFont(record, pixelsPerInch)) return false;
   window->setFont(QFontFromLogFont(record, pixelsPerInch));
   return true;
 }
 
-bool FromWindowFont(FontSpec& spec, const QWidget* window) {
+bool FromWindowFont(FontSpec& font, const QWidget* window) {
   if (window == nullptr) return false;
   const double pixelsPerInch = window->logicalDpiY();
-  return spec.FromLogFont(LogFontFromQFont(window->font(), pixelsPerInch), pixelsPerInch);
+  return font.FromLogFont(LogFontFromQFont(window->font(), pixelsPerInch), pixelsPerInch);
 }
 
-bool FromIconTitleFont(FontSpec& spec) {
+bool FromIconTitleFont(FontSpec& font) {
   const QScreen* screen =
       QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
   if (screen == nullptr) {
@@ -91,7 +91,7 @@ bool FromIconTitleFont(FontSpec& spec) {
   }
   const double pixelsPerInch = screen->logicalDotsPerInchY();
   const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  return spec.FromLogFont(LogFontFromQFont(general, pixelsPerInch), pixelsPerInch);
+  return font.FromLogFont(LogFontFromQFont(general, pixelsPerInch), pixelsPerInch);
 }
 
 }  // namespace bitvane

@@ -22,17 +22,18 @@ namespace bitvane {
 // pixel size. Weights outside 1..1000 (0: don't care) become normal.
 [[nodiscard]] QFont QFontFromLogFont(const LogFontRecord& record, double pixelsPerInch);
 
-// Gives `window` the font of `spec` at the window's logical vertical density. False,
-// changing nothing, for a null window or a spec that has no font record there.
-[[nodiscard]] bool CreateFontFor(QWidget* window, const FontSpec& spec);
+// Gives `window` the font that `font` describes, at the window's logical vertical
+// density. False, changing nothing, for a null window or a font that has no font
+// record there.
+[[nodiscard]] bool CreateFontFor(QWidget* window, const FontSpec& font);
 
 // Describes the font of `window` at its logical vertical density. False for a null
 // window or a font FontSpec::FromLogFont refuses.
-[[nodiscard]] bool FromWindowFont(FontSpec& spec, const QWidget* window);
+[[nodiscard]] bool FromWindowFont(FontSpec& font, const QWidget* window);
 
 // Describes the desktop's general font at the primary screen's logical vertical
-// density. Without a screen the spec is left unchanged, the last-error code becomes
+// density. Without a screen the font is left unchanged, the last-error code becomes
 // ERROR_INVALID_DATA and the result is false.
-[[nodiscard]] bool FromIconTitleFont(FontSpec& spec);
+[[nodiscard]] bool FromIconTitleFont(FontSpec& font);
 
 }  // namespace bitvane

@@ -17,14 +17,14 @@ std::string Narrow(std::u16string_view text) {
   return {text.begin(), text.end()};
 }
 
-FontSpec Spec(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
+FontSpec Font(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
               bool underline = false, bool strikeOut = false) {
   return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
 // A record that is not empty, so tests see that a failure empties it.
 FontSpec Filled() {
-  return Spec(u"Filled", 12, 700, true, true, true);
+  return Font(u"Filled", 12, 700, true, true, true);
 }
 
 const std::u16string k31(31, u'F');
@@ -60,44 +60,44 @@ TEST(FontSpec, SetKeepsOnlyWhatItsLimitsAllow) {
       {u"Arial", 9, std::numeric_limits<std::int32_t>::min(), true, u"Arial"},
   };
   for (const Row& row : rows) {
-    FontSpec spec = Filled();
-    const bool ok = spec.Set(row.face, true, false, true, row.size, row.weight);
+    FontSpec font = Filled();
+    const bool ok = font.Set(row.face, true, false, true, row.size, row.weight);
     EXPECT_EQ(ok, row.ok) << Narrow(row.face) << " " << row.size << " " << row.weight;
-    EXPECT_EQ(spec.IsValid(), row.ok) << Narrow(row.face);
+    EXPECT_EQ(font.IsValid(), row.ok) << Narrow(row.face);
     const FontSpec expected =
-        row.ok ? Spec(row.storedFace, row.size, row.weight, true, false, true) : FontSpec{};
-    EXPECT_TRUE(spec == expected) << Narrow(row.face) << " " << row.size;
+        row.ok ? Font(row.storedFace, row.size, row.weight, true, false, true) : FontSpec{};
+    EXPECT_TRUE(font == expected) << Narrow(row.face) << " " << row.size;
   }
 }
 
 // Set checks the rest; a face set directly has no length limit.
 TEST(FontSpec, ValidityOfFieldsSetDirectly) {
-  EXPECT_TRUE(Spec(std::u16string(100, u'F'), 9).IsValid());
+  EXPECT_TRUE(Font(std::u16string(100, u'F'), 9).IsValid());
   EXPECT_FALSE(FontSpec{}.IsValid());
-  EXPECT_FALSE(Spec(u"Arial", -HUGE_VAL).IsValid());
+  EXPECT_FALSE(Font(u"Arial", -HUGE_VAL).IsValid());
 }
 
 TEST(FontSpec, ReadsTheTextForm) {
   struct Row {
     std::u16string text;
-    std::optional<FontSpec> spec;  // none: unreadable
+    std::optional<FontSpec> font;  // none: unreadable
   };
   const Row rows[] = {
-      {u"Segoe UI,9", Spec(u"Segoe UI", 9)},
-      {u"\"Segoe UI\",9", Spec(u"Segoe UI", 9)},
-      {u"  Arial  , 10.5 ", Spec(u"Arial", 10.5)},
-      {u"Arial,9,", Spec(u"Arial", 9)},
-      {u"Arial,9,   ", Spec(u"Arial", 9)},
-      {u"Arial,9,IB", Spec(u"Arial", 9, 700, true)},
-      {u"Arial,9,W600", Spec(u"Arial", 9, 600)},
-      {u"Arial,9,W0600", Spec(u"Arial", 9, 600)},
-      {u"Arial,9,W1000", Spec(u"Arial", 9, 1000)},
-      {u"Arial,9,W0", Spec(u"Arial", 9, 0)},
-      {u"Arial,9, S U\tI N ", Spec(u"Arial", 9, 400, true, true, true)},
-      {u"Arial,9,W600IB", Spec(u"Arial", 9, 700, true)},  // the last weight letter wins
-      {u"Arial,1e6", Spec(u"Arial", 1e6)},
-      {u"\"A, \"\"B\"\"\",9", Spec(u"A, \"B\"", 9)},
-      {k31 + u",9", Spec(k31, 9)},
+      {u"Segoe UI,9", Font(u"Segoe UI", 9)},
+      {u"\"Segoe UI\",9", Font(u"Segoe UI", 9)},
+      {u"  Arial  , 10.5 ", Font(u"Arial", 10.5)},
+      {u"Arial,9,", Font(u"Arial", 9)},
+      {u"Arial,9,   ", Font(u"Arial", 9)},
+      {u"Arial,9,IB", Font(u"Arial", 9, 700, true)},
+      {u"Arial,9,W600", Font(u"Arial", 9, 600)},
+      {u"Arial,9,W0600", Font(u"Arial", 9, 600)},
+      {u"Arial,9,W1000", Font(u"Arial", 9, 1000)},
+      {u"Arial,9,W0", Font(u"Arial", 9, 0)},
+      {u"Arial,9, S U\tI N ", Font(u"Arial", 9, 400, true, true, true)},
+      {u"Arial,9,W600IB", Font(u"Arial", 9, 700, true)},  // the last weight letter wins
+      {u"Arial,1e6", Font(u"Arial", 1e6)},
+      {u"\"A, \"\"B\"\"\",9", Font(u"A, \"B\"", 9)},
+      {k31 + u",9", Font(k31, 9)},
       {k32 + u",9", std::nullopt},
       {u"Arial,9,W1001", std::nullopt},
       {u"Arial,9,W10000", std::nullopt},
@@ -121,77 +121,77 @@ TEST(FontSpec, ReadsTheTextForm) {
       {u"Arial,1e400", std::nullopt},
   };
   for (const Row& row : rows) {
-    FontSpec spec = Filled();
-    EXPECT_EQ(spec.FromText(row.text), row.spec.has_value()) << Narrow(row.text);
-    EXPECT_TRUE(spec == row.spec.value_or(FontSpec{})) << Narrow(row.text);
+    FontSpec font = Filled();
+    EXPECT_EQ(font.FromText(row.text), row.font.has_value()) << Narrow(row.text);
+    EXPECT_TRUE(font == row.font.value_or(FontSpec{})) << Narrow(row.text);
   }
 }
 
 TEST(FontSpec, WritesTheTextFormAndReadsItBack) {
   struct Row {
-    FontSpec spec;
+    FontSpec font;
     std::u16string text;
     std::int32_t weightReadBack;  // weights without a letter read back as 0
   };
   const Row rows[] = {
-      {Spec(u"Segoe UI", 9), u"\"Segoe UI\",9", 0},
-      {Spec(u"Arial", 10.5, 400), u"Arial,10.5", 0},
-      {Spec(u"Arial", 9, 700, false, true), u"Arial,9,UB", 700},
-      {Spec(u"Arial", 0.25, 600, true, true, true), u"Arial,0.25,IUSW600", 600},
-      {Spec(u"Arial", 1e6, 1), u"Arial,1000000,W1", 1},
-      {Spec(u"Arial", 9, 1000, false, false, true), u"Arial,9,SW1000", 1000},
-      {Spec(u"Arial", 9, -5), u"Arial,9", 0},
-      {Spec(u"Arial", 0.1 + 0.2), u"Arial,0.3", 0},
-      {Spec(u"A,\"B\"", 9, 0, true), u"\"A,\"\"B\"\"\",9,I", 0},
+      {Font(u"Segoe UI", 9), u"\"Segoe UI\",9", 0},
+      {Font(u"Arial", 10.5, 400), u"Arial,10.5", 0},
+      {Font(u"Arial", 9, 700, false, true), u"Arial,9,UB", 700},
+      {Font(u"Arial", 0.25, 600, true, true, true), u"Arial,0.25,IUSW600", 600},
+      {Font(u"Arial", 1e6, 1), u"Arial,1000000,W1", 1},
+      {Font(u"Arial", 9, 1000, false, false, true), u"Arial,9,SW1000", 1000},
+      {Font(u"Arial", 9, -5), u"Arial,9", 0},
+      {Font(u"Arial", 0.1 + 0.2), u"Arial,0.3", 0},
+      {Font(u"A,\"B\"", 9, 0, true), u"\"A,\"\"B\"\"\",9,I", 0},
   };
   for (const Row& row : rows) {
-    const std::u16string text = row.spec.ToText();
+    const std::u16string text = row.font.ToText();
     EXPECT_EQ(text, row.text) << Narrow(text);
     FontSpec back;
     ASSERT_TRUE(back.FromText(text)) << Narrow(text);
-    FontSpec expected = row.spec;
+    FontSpec expected = row.font;
     expected.weight = row.weightReadBack;
     expected.size = back.size;
     EXPECT_TRUE(back == expected) << Narrow(text);
-    EXPECT_NEAR(back.size, row.spec.size, row.spec.size * 1e-15) << Narrow(text);
+    EXPECT_NEAR(back.size, row.font.size, row.font.size * 1e-15) << Narrow(text);
   }
 }
 
 TEST(FontSpec, ToLogFont) {
   struct Row {
-    FontSpec spec;
+    FontSpec font;
     std::optional<double> pixelsPerInch;
     std::optional<std::int32_t> height;  // none: fails
     std::int32_t weight;
   };
   const Row rows[] = {
-      {Spec(u"Segoe UI", 9), 96.0, -12, 400},
-      {Spec(u"Segoe UI", 9), std::nullopt, 90, 400},
-      {Spec(u"Arial", 10, 700), 96.0, -13, 700},  // 13.33 truncated
-      {Spec(u"Arial", 8.25, 1000), std::nullopt, 82, 1000},
-      {Spec(u"Arial", 0.5, -3), 96.0, 0, 400},  // less than a pixel
-      {Spec(u"Arial", 9, 1), 120.0, -15, 1},
-      {Spec(u"Arial", 1e6), 2e5, std::nullopt, 0},  // beyond 32 bits
-      {Spec(u"Arial", 1e6), 1e5, -1388888888, 400},
-      {Spec(u"Arial", 9), 0.0, std::nullopt, 0},
-      {Spec(u"Arial", 9), -96.0, std::nullopt, 0},
-      {Spec(u"Arial", 9), kNaN, std::nullopt, 0},
-      {Spec(u"Arial", 9), HUGE_VAL, std::nullopt, 0},
-      {Spec(u"", 9), 96.0, std::nullopt, 0},
-      {Spec(u"Arial", 0), std::nullopt, std::nullopt, 0},
-      {Spec(u"Arial", 9, 1001), 96.0, std::nullopt, 0},
+      {Font(u"Segoe UI", 9), 96.0, -12, 400},
+      {Font(u"Segoe UI", 9), std::nullopt, 90, 400},
+      {Font(u"Arial", 10, 700), 96.0, -13, 700},  // 13.33 truncated
+      {Font(u"Arial", 8.25, 1000), std::nullopt, 82, 1000},
+      {Font(u"Arial", 0.5, -3), 96.0, 0, 400},  // less than a pixel
+      {Font(u"Arial", 9, 1), 120.0, -15, 1},
+      {Font(u"Arial", 1e6), 2e5, std::nullopt, 0},  // beyond 32 bits
+      {Font(u"Arial", 1e6), 1e5, -1388888888, 400},
+      {Font(u"Arial", 9), 0.0, std::nullopt, 0},
+      {Font(u"Arial", 9), -96.0, std::nullopt, 0},
+      {Font(u"Arial", 9), kNaN, std::nullopt, 0},
+      {Font(u"Arial", 9), HUGE_VAL, std::nullopt, 0},
+      {Font(u"", 9), 96.0, std::nullopt, 0},
+      {Font(u"Arial", 0), std::nullopt, std::nullopt, 0},
+      {Font(u"Arial", 9, 1001), 96.0, std::nullopt, 0},
   };
   for (const Row& row : rows) {
     LogFontRecord record{5, true, true, true, 5, u"old"};
-    EXPECT_EQ(row.spec.ToLogFont(record, row.pixelsPerInch), row.height.has_value())
-        << Narrow(row.spec.face) << " " << row.spec.size << " " << row.pixelsPerInch.value_or(0);
-    EXPECT_EQ(record.height, row.height.value_or(0)) << row.spec.size;
-    EXPECT_EQ(record.weight, row.weight) << row.spec.size;
-    EXPECT_EQ(record.face, row.height ? row.spec.face : u"");
+    EXPECT_EQ(row.font.ToLogFont(record, row.pixelsPerInch), row.height.has_value())
+        << Narrow(row.font.face) << " " << row.font.size << " " << row.pixelsPerInch.value_or(0);
+    EXPECT_EQ(record.height, row.height.value_or(0)) << row.font.size;
+    EXPECT_EQ(record.weight, row.weight) << row.font.size;
+    EXPECT_EQ(record.face, row.height ? row.font.face : u"");
   }
 
   LogFontRecord record;
-  ASSERT_TRUE(Spec(k32 + u"tail", 9, 0, true, false, true).ToLogFont(record));
+  ASSERT_TRUE(Font(k32 + u"tail", 9, 0, true, false, true).ToLogFont(record));
   EXPECT_EQ(record.face, k31);
   EXPECT_TRUE(record.italic);
   EXPECT_FALSE(record.underline);
@@ -202,16 +202,16 @@ TEST(FontSpec, FromLogFont) {
   struct Row {
     LogFontRecord record;
     std::optional<double> pixelsPerInch;
-    std::optional<FontSpec> spec;  // none: fails
+    std::optional<FontSpec> font;  // none: fails
   };
   const Row rows[] = {
-      {{-12, false, false, false, 0, u"Segoe UI"}, 96.0, Spec(u"Segoe UI", 9)},
-      {{12, true, true, false, 700, u"Segoe UI"}, 96.0, Spec(u"Segoe UI", 9, 700, true, true)},
+      {{-12, false, false, false, 0, u"Segoe UI"}, 96.0, Font(u"Segoe UI", 9)},
+      {{12, true, true, false, 700, u"Segoe UI"}, 96.0, Font(u"Segoe UI", 9, 700, true, true)},
       {{-90, false, false, true, 550, u"Arial"},
        std::nullopt,
-       Spec(u"Arial", 9, 550, false, false, true)},
-      {{-13, false, false, false, -7, u" Arial "}, 96.0, Spec(u"Arial", 9.75, -7)},
-      {{-12, false, false, false, 0, k32 + u"tail"}, 96.0, Spec(k31, 9)},
+       Font(u"Arial", 9, 550, false, false, true)},
+      {{-13, false, false, false, -7, u" Arial "}, 96.0, Font(u"Arial", 9.75, -7)},
+      {{-12, false, false, false, 0, k32 + u"tail"}, 96.0, Font(k31, 9)},
       {{0, false, false, false, 0, u"Arial"}, 96.0, std::nullopt},
       {{-12, false, false, false, 0, u""}, 96.0, std::nullopt},
       {{-12, false, false, false, 0, u"   "}, 96.0, std::nullopt},
@@ -225,10 +225,10 @@ TEST(FontSpec, FromLogFont) {
        std::nullopt},  // above 1,000,000 points
   };
   for (const Row& row : rows) {
-    FontSpec spec = Filled();
-    EXPECT_EQ(spec.FromLogFont(row.record, row.pixelsPerInch), row.spec.has_value())
+    FontSpec font = Filled();
+    EXPECT_EQ(font.FromLogFont(row.record, row.pixelsPerInch), row.font.has_value())
         << Narrow(row.record.face) << " " << row.record.height;
-    EXPECT_TRUE(spec == row.spec.value_or(FontSpec{}))
+    EXPECT_TRUE(font == row.font.value_or(FontSpec{}))
         << Narrow(row.record.face) << " " << row.record.height;
   }
 }
@@ -243,11 +243,11 @@ TEST(FontSpec, HeightsSurviveTheRoundTrip) {
         std::optional<double>{168.0}, std::optional<double>{192.0}, std::optional<double>{240.0}}) {
     for (std::int32_t pixels = 1; pixels <= 400; ++pixels) {
       const std::int32_t height = pixels % 2 == 0 ? pixels : -pixels;  // both kinds of height
-      FontSpec spec;
-      ASSERT_TRUE(spec.FromLogFont({height, false, false, false, 0, u"F"}, pixelsPerInch));
+      FontSpec font;
+      ASSERT_TRUE(font.FromLogFont({height, false, false, false, 0, u"F"}, pixelsPerInch));
       FontSpec fromText;
-      ASSERT_TRUE(fromText.FromText(spec.ToText()));
-      for (const FontSpec& source : {spec, fromText}) {
+      ASSERT_TRUE(fromText.FromText(font.ToText()));
+      for (const FontSpec& source : {font, fromText}) {
         LogFontRecord record;
         ASSERT_TRUE(source.ToLogFont(record, pixelsPerInch));
         ASSERT_EQ(record.height, pixelsPerInch ? -pixels : pixels)

@@ -11,14 +11,14 @@ namespace bitvane::test {
 
 inline FontSpec MakeFontSpec(std::u16string face, double size, std::int32_t weight = 0,
                              bool italic = false, bool underline = false, bool strikeOut = false) {
-  FontSpec spec;
-  spec.face = std::move(face);
-  spec.italic = italic;
-  spec.underline = underline;
-  spec.strikeOut = strikeOut;
-  spec.size = size;
-  spec.weight = weight;
-  return spec;
+  FontSpec font;
+  font.face = std::move(face);
+  font.italic = italic;
+  font.underline = underline;
+  font.strikeOut = strikeOut;
+  font.size = size;
+  font.weight = weight;
+  return font;
 }
 
 }  // namespace bitvane::test

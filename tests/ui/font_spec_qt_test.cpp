@@ -17,13 +17,13 @@ Q_DECLARE_METATYPE(bitvane::FontSpec)
 namespace bitvane {
 namespace {
 
-FontSpec Spec(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
+FontSpec Described(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
               bool underline = false, bool strikeOut = false) {
   return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
-QString Describe(const FontSpec& spec) {
-  return QString::fromStdU16String(spec.ToText());
+QString Describe(const FontSpec& described) {
+  return QString::fromStdU16String(described.ToText());
 }
 
 }  // namespace
@@ -33,27 +33,27 @@ class FontSpecQtTest : public QObject {
 
  private slots:
   void roundTripsThroughAWidget_data() {
-    QTest::addColumn<FontSpec>("spec");
-    QTest::newRow("plain") << Spec(u"DejaVu Sans", 9, 0, false, false, false);
-    QTest::newRow("bold italic") << Spec(u"DejaVu Sans", 12, 700, true, false, false);
-    QTest::newRow("all styles, weight 600") << Spec(u"DejaVu Serif", 10.5, 600, true, true, true);
-    QTest::newRow("unknown face") << Spec(u"No Such Face", 20, 300, false, true, false);
-    QTest::newRow("fraction of a pixel") << Spec(u"DejaVu Sans", 10.1, 1000, false, false, true);
+    QTest::addColumn<FontSpec>("described");
+    QTest::newRow("plain") << Described(u"DejaVu Sans", 9, 0, false, false, false);
+    QTest::newRow("bold italic") << Described(u"DejaVu Sans", 12, 700, true, false, false);
+    QTest::newRow("all styles, weight 600") << Described(u"DejaVu Serif", 10.5, 600, true, true, true);
+    QTest::newRow("unknown face") << Described(u"No Such Face", 20, 300, false, true, false);
+    QTest::newRow("fraction of a pixel") << Described(u"DejaVu Sans", 10.1, 1000, false, false, true);
   }
 
   void roundTripsThroughAWidget() {
-    QFETCH(FontSpec, spec);
+    QFETCH(FontSpec, described);
     QWidget widget;
     const double pixelsPerInch = widget.logicalDpiY();
-    QVERIFY(CreateFontFor(&widget, spec));
+    QVERIFY(CreateFontFor(&widget, described));
 
-    // The widget shows whole pixels: the spec comes back as the point size of the
+    // The widget shows whole pixels: the described comes back as the point size of the
     // truncated pixel height, everything else as it was.
     LogFontRecord record;
-    QVERIFY(spec.ToLogFont(record, pixelsPerInch));
+    QVERIFY(described.ToLogFont(record, pixelsPerInch));
     FontSpec expected;
     QVERIFY(expected.FromLogFont(record, pixelsPerInch));
-    QCOMPARE(expected.face, spec.face);
+    QCOMPARE(expected.face, described.face);
     QCOMPARE(widget.font().pointSizeF() * pixelsPerInch / 72, -static_cast<double>(record.height));
 
     FontSpec back;
@@ -94,9 +94,9 @@ class FontSpecQtTest : public QObject {
 
     const QFont back = QFontFromLogFont(record, 96);
     QCOMPARE(back.pointSizeF(), -height * 72.0 / 96);
-    FontSpec spec;
-    QVERIFY(spec.FromLogFont(record, 96));
-    QCOMPARE(spec.size, -height * 72.0 / 96);
+    FontSpec described;
+    QVERIFY(described.FromLogFont(record, 96));
+    QCOMPARE(described.size, -height * 72.0 / 96);
   }
 
   void fontRecordFields_data() {
@@ -148,25 +148,25 @@ class FontSpecQtTest : public QObject {
     font.setPointSizeF(11);
     widget.setFont(font);
     QVERIFY(!CreateFontFor(&widget, FontSpec{}));
-    QVERIFY(!CreateFontFor(nullptr, Spec(u"DejaVu Sans", 9, 0, false, false, false)));
+    QVERIFY(!CreateFontFor(nullptr, Described(u"DejaVu Sans", 9, 0, false, false, false)));
     QCOMPARE(widget.font().pointSizeF(), 11.0);
 
-    FontSpec spec = Spec(u"Kept", 9, 0, false, false, false);
-    QVERIFY(!FromWindowFont(spec, nullptr));
+    FontSpec described = Described(u"Kept", 9, 0, false, false, false);
+    QVERIFY(!FromWindowFont(described, nullptr));
   }
 
   void iconTitleFontIsTheDesktopsGeneralFont() {
     QVERIFY(QGuiApplication::primaryScreen() != nullptr);
     SetLastError(ERROR_SUCCESS);
-    FontSpec spec;
-    QVERIFY(FromIconTitleFont(spec));
-    QVERIFY(spec.IsValid());
+    FontSpec described;
+    QVERIFY(FromIconTitleFont(described));
+    QVERIFY(described.IsValid());
     QCOMPARE(GetLastError(), ERROR_SUCCESS);
 
     const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    QVERIFY(spec.face == general.family().left(31).toStdU16String());
-    QCOMPARE(spec.italic, general.italic());
-    QCOMPARE(spec.weight, static_cast<std::int32_t>(general.weight()));
+    QVERIFY(described.face == general.family().left(31).toStdU16String());
+    QCOMPARE(described.italic, general.italic());
+    QCOMPARE(described.weight, static_cast<std::int32_t>(general.weight()));
   }
 };
 
