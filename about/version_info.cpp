@@ -11,7 +11,9 @@
 #include "foundation/ansi_to_wide.h"
 #include "foundation/crc32.h"
 #include "foundation/number_text.h"
+#include "foundation/read_whole_file.h"
 #include "foundation/wide_to_utf8.h"
+#include "platform/file_system.h"
 #include "platform/last_error.h"
 
 namespace bitvane {
@@ -255,7 +257,7 @@ void NVersionInfo::Reset() noexcept {
   m_translation = kDefaultTranslation;
   m_resourceOffset = kNotLoaded;
   m_path.clear();
-  m_findData = VersionFileEntry{};
+  m_findData = NFindData::Empty();
   m_peHeaders.fill(0);
   m_isElf = false;
   m_elfMachine = 0;
@@ -317,11 +319,11 @@ bool NVersionInfo::LoadBlock(const void* bytes, std::size_t size) {
   return true;
 }
 
-bool NVersionInfo::LoadResolved(const std::u16string& fullPath, const std::string& nativePath,
-                                const VersionFileEntry& entry) {
-  TNAutoFreePtrTo<std::uint8_t> bytes;
+bool NVersionInfo::LoadResolved(const std::u16string& fullPath, std::u16string_view readPath,
+                                const NFindData& entry) {
   std::size_t size = 0;
-  if (!ReadFileBytes(nativePath, bytes, size)) return false;
+  TNAutoFreePtrTo<std::uint8_t> bytes(ReadWholeFile(readPath, size));
+  if (!bytes) return false;
   if (size == 0) {
     SetLastError(ERROR_INVALID_DATA);
     return false;
@@ -335,10 +337,20 @@ bool NVersionInfo::LoadResolved(const std::u16string& fullPath, const std::strin
 
 bool NVersionInfo::LoadFile(std::u16string_view path) {
   Reset();
-  std::u16string fullPath;
-  VersionFileEntry entry;
-  if (!ScanOneFile(path, fullPath, entry)) return false;
-  return LoadResolved(fullPath, WideToUtf8(fullPath), entry);
+  NScanFind scan(path);
+  if (!scan.Scan()) return false;
+  // The path must name exactly one file.
+  if (scan.Count() != 1) {
+    SetLastError(scan.Count() == 0 ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const NFindData& entry = scan.First();
+  const std::u16string& pattern = scan.Path();
+  const std::size_t slash = pattern.rfind(u'/');
+  const std::u16string fullPath =
+      pattern.substr(0, slash == std::u16string::npos ? 0 : slash + 1) +
+      std::u16string(entry.FileName());
+  return LoadResolved(fullPath, fullPath, entry);
 }
 
 bool NVersionInfo::LoadSelf() {
@@ -355,8 +367,7 @@ bool NVersionInfo::LoadSelf() {
     errno = 0;
     const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), capacity);
     if (length <= 0) {
-      SetLastError(length == 0 || errno == 0 ? ERROR_INVALID_HANDLE
-                                             : ErrnoToErrorCode(errno, ERROR_INVALID_HANDLE));
+      SetLastError(length == 0 || errno == 0 ? ERROR_INVALID_HANDLE : ErrorFromErrno(errno));
       return false;
     }
     if (static_cast<std::size_t>(length) < capacity) {
@@ -371,14 +382,11 @@ bool NVersionInfo::LoadSelf() {
   // The link names the file; its contents are read through the link itself, which
   // still reaches the running file after it was replaced or deleted.
   const std::u16string fullPath = AnsiToWide(name.data(), static_cast<std::ptrdiff_t>(name.size()));
-  VersionFileEntry entry;
-  const std::string fileName = std::filesystem::path(name).filename().string();
-  if (!StatFileEntry("/proc/self/exe",
-                     AnsiToWide(fileName.data(), static_cast<std::ptrdiff_t>(fileName.size())),
-                     entry)) {
+  FileEntryInfo info;
+  if (!StatEntry("/proc/self/exe", std::filesystem::path(name).filename().string(), info)) {
     return false;
   }
-  return LoadResolved(fullPath, "/proc/self/exe", entry);
+  return LoadResolved(fullPath, u"/proc/self/exe", NFindData::FromEntry(info));
 }
 
 // --- Queries -------------------------------------------------------------------------

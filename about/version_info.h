@@ -18,10 +18,10 @@
 #include <string>
 #include <string_view>
 
-#include "about/version_file_source.h"
 #include "foundation/arr_of.h"
 #include "foundation/auto_ptr.h"
 #include "foundation/non_copyable.h"
+#include "foundation/scan_find.h"
 
 namespace bitvane {
 
@@ -112,8 +112,8 @@ class NVersionInfo : private NNonCopyable {
   // too long), ERROR_INVALID_HANDLE (empty name without a reason), ERROR_INVALID_NAME.
   [[nodiscard]] bool LoadSelf();
 
-  // Loads the version resource of the one file that `path` names (see ScanOneFile:
-  // relative paths, '*' and '?' patterns). False with the scan's or the reader's
+  // Loads the version resource of the one file that `path` names (through the file
+  // scan: relative paths, '*' and '?' in the last step). False with the scan's or the reader's
   // code, ERROR_FILE_NOT_FOUND, ERROR_INVALID_PARAMETER (several files match), or as
   // LoadBlock. Path and FindData are set only on success; last error 0 then.
   [[nodiscard]] bool LoadFile(std::u16string_view path);
@@ -164,7 +164,7 @@ class NVersionInfo : private NNonCopyable {
   [[nodiscard]] static const char16_t* RootKey();
 
   [[nodiscard]] const std::u16string& Path() const noexcept { return m_path; }
-  [[nodiscard]] const VersionFileEntry& FindData() const noexcept { return m_findData; }
+  [[nodiscard]] const NFindData& FindData() const noexcept { return m_findData; }
   [[nodiscard]] std::uint32_t FileCrc() const noexcept { return m_fileCrc; }
   [[nodiscard]] const std::array<std::uint8_t, kPeHeadersSize>& PeHeaders() const noexcept {
     return m_peHeaders;
@@ -183,11 +183,11 @@ class NVersionInfo : private NNonCopyable {
   [[nodiscard]] std::uint32_t ResourceOffset() const noexcept { return m_resourceOffset; }
 
  private:
-  bool LoadResolved(const std::u16string& fullPath, const std::string& nativePath,
-                    const VersionFileEntry& entry);
+  bool LoadResolved(const std::u16string& fullPath, std::u16string_view readPath,
+                    const NFindData& entry);
 
   std::u16string m_path;
-  VersionFileEntry m_findData;
+  NFindData m_findData;
   std::uint32_t m_fileCrc = kNotLoaded;
   std::array<std::uint8_t, kPeHeadersSize> m_peHeaders{};
   bool m_isElf = false;

@@ -102,16 +102,16 @@ TEST(VersionFixtures, LoadsThePeFiles) {
 
     if (row.loaded) {
       EXPECT_EQ(info.Path(), Wide(path.lexically_normal()));
-      EXPECT_EQ(info.FindData().m_name, Wide(row.file));
-      EXPECT_EQ(info.FindData().m_size, bytes.size());
-      EXPECT_NE(info.FindData().m_lastWriteTime, 0u);
+      EXPECT_EQ(std::u16string(info.FindData().FileName()), Wide(row.file));
+      EXPECT_EQ(info.FindData().FileSize(), bytes.size());
+      EXPECT_NE(info.FindData().m_lastWriteTime.Ticks(), 0u);
       ASSERT_NE(info.StringTable(), nullptr);
       EXPECT_EQ(info.StringTable()->Key(), row.table);
       EXPECT_EQ(info.Translation(), 0x040904B0u);
       EXPECT_EQ(info.Describe(u"%N"), info.Path());
     } else {
       EXPECT_TRUE(info.Path().empty());
-      EXPECT_TRUE(info.FindData().m_name.empty());
+      EXPECT_TRUE(info.FindData().FileName().empty());
       EXPECT_EQ(info.StringTable(), nullptr);
     }
     if (info.Root() != nullptr) {
@@ -159,7 +159,7 @@ TEST(VersionFixtures, PathsAndTheirFailures) {
       {"one.exe/x", false, ERROR_PATH_NOT_FOUND, ""},
       {"folder.dll", false, ERROR_FILE_NOT_FOUND, ""},
       {"empty.exe", false, ERROR_INVALID_DATA, ""},
-      {"pipe.exe", false, ERROR_INVALID_DATA, ""},
+      {"pipe.exe", false, ERROR_FILE_NOT_FOUND, ""},  // the scan lists regular files only
   };
   for (const auto& row : rows) {
     NVersionInfo info;
@@ -258,7 +258,7 @@ TEST(VersionFixtures, LoadSelfReadsTheRunningProgram) {
   ASSERT_TRUE(info.LoadSelf()) << GetLastError();
   EXPECT_EQ(GetLastError(), 0u);
   EXPECT_EQ(info.Path(), Wide(name));
-  EXPECT_EQ(info.FindData().m_name, Wide(fs::path(name).filename()));
+  EXPECT_EQ(std::u16string(info.FindData().FileName()), Wide(fs::path(name).filename()));
   EXPECT_EQ(info.Describe(u"%n"), Wide(fs::path(name).filename()));
   EXPECT_EQ(info.GetString(u"OriginalFilename"), u"about_test");
   EXPECT_NE(info.FixedInfo(), nullptr);
