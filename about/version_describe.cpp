@@ -2,6 +2,7 @@
 // processor names of PE and ELF machine codes.
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -159,31 +160,21 @@ std::u16string NVersionInfo::Describe(std::u16string_view format) const {
     }
     open = false;
     std::u16string value;
+    // The placeholders that stand for a version string.
+    static constexpr struct {
+      char16_t placeholder;
+      const char16_t* key;
+    } kStrings[] = {{u'p', u"ProductName"},     {u'f', u"FileDescription"},
+                    {u'v', u"FileVersion"},     {u'i', u"InternalName"},
+                    {u'r', u"OriginalFilename"}, {u'o', u"CompanyName"},
+                    {u'l', u"LegalCopyright"},  {u'm', u"Comments"}};
+    const auto* string = std::find_if(std::begin(kStrings), std::end(kStrings),
+                                      [c](const auto& entry) { return entry.placeholder == c; });
+    if (string != std::end(kStrings)) {
+      out.Append(field.Text(GetString(string->key)));
+      continue;
+    }
     switch (c) {
-      case u'p':
-        value = field.Text(GetString(u"ProductName"));
-        break;
-      case u'f':
-        value = field.Text(GetString(u"FileDescription"));
-        break;
-      case u'v':
-        value = field.Text(GetString(u"FileVersion"));
-        break;
-      case u'i':
-        value = field.Text(GetString(u"InternalName"));
-        break;
-      case u'r':
-        value = field.Text(GetString(u"OriginalFilename"));
-        break;
-      case u'o':
-        value = field.Text(GetString(u"CompanyName"));
-        break;
-      case u'l':
-        value = field.Text(GetString(u"LegalCopyright"));
-        break;
-      case u'm':
-        value = field.Text(GetString(u"Comments"));
-        break;
       case u'a':
         value = field.Number(info.m_productVersionMS >> 16);
         break;

@@ -16,12 +16,8 @@
 namespace bitvane {
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-  return {text.begin(), text.end()};
-}
-double Double(std::uint64_t bits) {
-  return std::bit_cast<double>(bits);
-}
+using test::Double;
+using test::Narrow;
 // A finite single, widened exactly.
 double Single(std::uint32_t bits) {
   return static_cast<double>(std::bit_cast<float>(bits));

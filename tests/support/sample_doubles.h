@@ -1,5 +1,5 @@
 #pragma once
-// Doubles that exercise decimal conversion: random bit patterns of doubles (every
+// Helpers of the decimal-text tests. Doubles that exercise decimal conversion: random bit patterns of doubles (every
 // exponent, infinities and NaNs) and of finite singles widened exactly, and the
 // powers of ten with their neighbours.
 
@@ -7,9 +7,17 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace bitvane::test {
+
+// The double whose bits are `bits`.
+inline double Double(std::uint64_t bits) { return std::bit_cast<double>(bits); }
+
+// An ASCII text for failure messages.
+inline std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 inline std::vector<double> SampleDoubles() {
   std::vector<double> values = {0.0, -0.0, DBL_MAX, DBL_TRUE_MIN, 0.1 + 0.2, 1.0 / 3};
