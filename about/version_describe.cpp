@@ -140,7 +140,7 @@ std::u16string NVersionInfo::Describe(std::u16string_view format) const {
       if (c == u'%') {
         open = true;
         field = Placeholder{};
-        field.m_pending = u"%";
+        field.m_pending.assign(1, u'%');
       } else {
         out.Append(&c, 1);
       }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/last_error.h"
+#include "platform/safe_memory.h"
 
 namespace bitvane {
 
@@ -18,12 +19,8 @@ NScratchBuffer::NScratchBuffer(std::uint32_t size) noexcept {
 
 NScratchBuffer::~NScratchBuffer() {
   if (m_data == nullptr) return;
-  if (m_wipe) {
-    // Writes through a volatile pointer, which the optimiser must not drop even
-    // though the memory is freed right after.
-    volatile std::uint8_t* byte = m_data;
-    for (std::uint32_t i = 0; i < m_size; ++i) byte[i] = 0;
-  }
+  // A wipe the optimiser must not drop even though the memory is freed right after.
+  if (m_wipe) WipeMemory(m_data, m_size);
   std::free(m_data);
 }
 

@@ -1,0 +1,333 @@
+#include "platform/registry_hive.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <string_view>
+#include <thread>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/registry_names.h"
+
+namespace bitvane {
+
+namespace {
+
+// The roots' names in the order of their handles (already in upper case).
+constexpr std::u16string_view kRootNames[kRootCount] = {
+    u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE",    u"HKEY_USERS",
+    u"HKEY_PERFORMANCE_DATA", u"HKEY_CURRENT_CONFIG", u"HKEY_DYN_DATA"};
+
+// The files SQLite may keep beside a database; they belong to it and move with it.
+constexpr const char* kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
+
+struct Judgement {
+  HiveState state;
+  ErrorCode error;  // why, for Unreachable
+};
+
+Judgement FromFailure(int result) {
+  const int primary = result & 0xFF;
+  if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_ERROR ||
+      result == SQLITE_IOERR_SHORT_READ) {
+    return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+  }
+  return {HiveState::Unreachable, ErrorFromSqlite(result)};
+}
+
+// Reads the single integer `sql` yields.
+int ReadInt(sqlite3* db, const char* sql, sqlite3_int64& value) {
+  SqliteStatement statement(db, sql);
+  const int step = statement.Step();
+  if (step != SQLITE_ROW) return step == SQLITE_DONE ? SQLITE_CORRUPT : step;
+  value = statement.Int(0);
+  return SQLITE_OK;
+}
+
+// Whether an open connection's file is ours, fresh or something else.
+Judgement Judge(sqlite3* db) {
+  sqlite3_int64 applicationId = 0;
+  if (const int rc = ReadInt(db, "PRAGMA application_id", applicationId)) return FromFailure(rc);
+  if (applicationId == 0) {
+    sqlite3_int64 objects = 0;
+    if (const int rc = ReadInt(db, "SELECT count(*) FROM sqlite_schema", objects)) {
+      return FromFailure(rc);
+    }
+    return {objects == 0 ? HiveState::Fresh : HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+  }
+  if (applicationId != kHiveApplicationId) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+
+  sqlite3_int64 version = 0;
+  if (const int rc = ReadInt(db, "PRAGMA user_version", version)) return FromFailure(rc);
+  if (version != kHiveSchemaVersion) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+
+  SqliteStatement check(db, "PRAGMA quick_check(1)");
+  const int step = check.Step();
+  if (step != SQLITE_ROW) return FromFailure(step == SQLITE_DONE ? SQLITE_CORRUPT : step);
+  if (check.Text(0) != "ok") return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+
+  sqlite3_int64 roots = 0;
+  const int rc = ReadInt(db,
+                         "SELECT count(*) FROM keys WHERE parent = 0 AND id BETWEEN 1 AND 7 "
+                         "AND typeof(name) = 'blob' AND typeof(folded) = 'blob'",
+                         roots);
+  if (rc != SQLITE_OK) return FromFailure(rc);
+  SqliteStatement values(db, "SELECT id, key, name, folded, type, data FROM vals LIMIT 0");
+  if (values.Result() != SQLITE_OK) return FromFailure(values.Result());
+  if (roots != kRootCount) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+  return {HiveState::Ours, ERROR_SUCCESS};
+}
+
+// Opens `path` as a database with our connection settings; `create` makes the file.
+int OpenDatabase(const std::string& path, bool create, SqliteDatabase& db) {
+  sqlite3* raw = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (create ? SQLITE_OPEN_CREATE : 0);
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+  db.reset(raw);
+  if (rc != SQLITE_OK) return rc;
+  sqlite3_busy_timeout(raw, kRegistryBusyWaitMs);
+  // A file from elsewhere must not be able to run code or corrupt itself further.
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  // Durable commits: the journal's removal is synced with its folder.
+  return sqlite3_exec(raw, "PRAGMA synchronous = EXTRA; PRAGMA cell_size_check = ON", nullptr,
+                      nullptr, nullptr);
+}
+
+// Judges the file at `path`; when it is ours and `keep` is given, the connection that
+// judged it is handed over.
+Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return {HiveState::Missing, ERROR_FILE_NOT_FOUND};
+    return {HiveState::Unreachable, ErrorFromErrno(errno)};
+  }
+  if (!S_ISREG(info.st_mode)) return {HiveState::Unreachable, ERROR_ACCESS_DENIED};
+  if (info.st_size == 0) return {HiveState::Fresh, ERROR_SUCCESS};
+  SqliteDatabase db;
+  if (const int rc = OpenDatabase(path, false, db)) return FromFailure(rc);
+  const Judgement judgement = Judge(db.get());
+  if (keep && judgement.state == HiveState::Ours) *keep = std::move(db);
+  return judgement;
+}
+
+// Creates the folders of `folder` that are missing, private to the user.
+ErrorCode CreateFolders(const std::string& folder) {
+  for (std::size_t end = 1; end <= folder.size(); ++end) {
+    if (end != folder.size() && folder[end] != '/') continue;
+    const std::string part = folder.substr(0, end);
+    if (::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
+    return ErrorFromErrno(errno);
+  }
+  struct stat info{};
+  if (::stat(folder.c_str(), &info) != 0) return ErrorFromErrno(errno);
+  return S_ISDIR(info.st_mode) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Renames without ever replacing an existing file.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // File systems without the no-replace rename: a hard link fails on an existing name.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  return ::unlink(from.c_str()) == 0 ? 0 : errno;
+}
+
+// An exclusive lock on a folder, waited for at most kRegistryBusyWaitMs.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder)
+      : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  ~FolderLock() {
+    if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
+  }
+
+  [[nodiscard]] ErrorCode Acquire() {
+    if (m_fd < 0) return ErrorFromErrno(errno);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kRegistryBusyWaitMs);
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return ErrorFromErrno(errno);
+      if (std::chrono::steady_clock::now() >= deadline) return ERROR_BUSY;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ERROR_SUCCESS;
+  }
+  void Sync() const noexcept { (void)::fsync(m_fd); }
+
+ private:
+  int m_fd;
+};
+
+}  // namespace
+
+ErrorCode ErrorFromSqlite(int result) noexcept {
+  switch (result & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+      return ERROR_SUCCESS;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ERROR_BUSY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN:
+      return ERROR_ACCESS_DENIED;
+    case SQLITE_FULL:
+      return ERROR_DISK_FULL;
+    case SQLITE_NOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_TOOBIG:
+      return ERROR_INVALID_PARAMETER;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return ERROR_REGISTRY_CORRUPT;
+    default:
+      return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+HiveState InspectHive(const std::string& path) { return InspectFile(path).state; }
+
+std::string DamagedHiveName(const std::string& path, std::time_t when, int attempt) {
+  std::tm utc{};
+  gmtime_r(&when, &utc);
+  char stamp[32] = {};
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+  std::string name = path;
+  name.append(".damaged-").append(stamp);
+  if (attempt > 1) name.append("-").append(std::to_string(attempt));
+  return name;
+}
+
+ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
+  movedTo.clear();
+  FolderLock lock(FolderOf(path));
+  if (const ErrorCode error = lock.Acquire()) return error;
+  // Another process may have moved it and written a fresh hive meanwhile.
+  if (InspectFile(path).state != HiveState::Damaged) return ERROR_SUCCESS;
+
+  const std::time_t now = std::time(nullptr);
+  for (int attempt = 1; attempt <= 1000; ++attempt) {
+    const std::string target = DamagedHiveName(path, now, attempt);
+    struct stat info{};
+    if (::lstat(target.c_str(), &info) == 0) continue;
+    // Companions first: a journal left beside a fresh hive could be played into it.
+    for (const char* suffix : kCompanionSuffixes) {
+      const std::string companion = path + suffix;
+      if (::lstat(companion.c_str(), &info) != 0) continue;
+      if (const int error = RenameNoReplace(companion, target + suffix)) {
+        return ErrorFromErrno(error);
+      }
+    }
+    const int error = RenameNoReplace(path, target);
+    if (error == EEXIST) continue;
+    if (error != 0) return ErrorFromErrno(error);
+    lock.Sync();
+    movedTo = target;
+    return ERROR_SUCCESS;
+  }
+  return ERROR_ACCESS_DENIED;
+}
+
+ErrorCode RegistryHive::OpenFile(bool create) {
+  const int rc = OpenDatabase(m_path, create, m_db);
+  if (rc != SQLITE_OK) m_db.reset();
+  return ErrorFromSqlite(rc);
+}
+
+sqlite3* RegistryHive::ForReading(ErrorCode& why) {
+  why = ERROR_SUCCESS;
+  if (m_db) return m_ours ? m_db.get() : nullptr;
+  const Judgement judgement = InspectFile(m_path, &m_db);
+  if (judgement.state == HiveState::Unreachable) why = judgement.error;
+  if (judgement.state != HiveState::Ours) return nullptr;
+  m_ours = true;
+  return m_db.get();
+}
+
+ErrorCode RegistryHive::Execute(const char* sql) {
+  return ErrorFromSqlite(sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr));
+}
+
+ErrorCode RegistryHive::SetUpSchema() {
+  if (const ErrorCode error = Execute("BEGIN IMMEDIATE")) return error;
+  const Judgement judgement = Judge(m_db.get());
+  ErrorCode error = ERROR_SUCCESS;
+  if (judgement.state == HiveState::Fresh) {
+    // Key ids are never reused: an open handle on a removed key must not come to
+    // name a key made later.
+    const std::string schema =
+        "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
+        " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded));"
+        "CREATE TABLE vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
+        " name BLOB NOT NULL, folded BLOB NOT NULL, type INTEGER NOT NULL,"
+        " data BLOB NOT NULL, UNIQUE(key, folded));"
+        "PRAGMA user_version = " + std::to_string(kHiveSchemaVersion) + ";"
+        "PRAGMA application_id = " + std::to_string(kHiveApplicationId) + ";";
+    error = Execute(schema.c_str());
+    // The roots hang below the non-existent key 0.
+    for (int root = 0; error == ERROR_SUCCESS && root < kRootCount; ++root) {
+      const std::string name = NameToBytes(kRootNames[root]);
+      SqliteStatement insert(m_db.get(),
+                             "INSERT INTO keys(id, parent, name, folded) VALUES(?, 0, ?, ?)");
+      insert.Bind(1, kFirstRootKeyId + root);
+      insert.BindBlob(2, name);
+      insert.BindBlob(3, name);
+      error = ErrorFromSqlite(insert.Step());
+    }
+  } else if (judgement.state != HiveState::Ours) {
+    error = judgement.state == HiveState::Damaged ? ERROR_REGISTRY_CORRUPT : judgement.error;
+  }
+  if (error == ERROR_SUCCESS) error = Execute("COMMIT");
+  if (error != ERROR_SUCCESS) (void)Execute("ROLLBACK");
+  return error;
+}
+
+ErrorCode RegistryHive::ForWriting(sqlite3*& db) {
+  db = nullptr;
+  if (m_db && m_ours) {
+    db = m_db.get();
+    return ERROR_SUCCESS;
+  }
+  Close();
+  ErrorCode error = ERROR_SUCCESS;
+  for (int round = 0; round < 2; ++round) {
+    const Judgement found = InspectFile(m_path);
+    if (found.state == HiveState::Unreachable) return found.error;
+    if (found.state == HiveState::Damaged) {
+      std::string movedTo;
+      if ((error = MoveHiveAside(m_path, movedTo))) return error;
+    }
+    if ((error = CreateFolders(FolderOf(m_path)))) return error;
+    if ((error = OpenFile(true))) return error;
+    error = SetUpSchema();
+    if (error == ERROR_SUCCESS) {
+      m_ours = true;
+      db = m_db.get();
+      return ERROR_SUCCESS;
+    }
+    Close();
+    // Only a file found damaged under the write lock is worth a second round.
+    if (error != ERROR_REGISTRY_CORRUPT) return error;
+  }
+  return error;
+}
+
+}  // namespace bitvane
