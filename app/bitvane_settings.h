@@ -1,0 +1,36 @@
+#pragma once
+// The program's own settings: where they are kept and the five values bound to the
+// main window's variables.
+
+#include <string_view>
+
+#include "app/ps_store.h"
+#include "foundation/str_list.h"
+
+namespace bitvane {
+
+// The registry key under which the program keeps its settings, and the name of the
+// shipped program (the executable's name; key names ignore case).
+inline constexpr std::u16string_view kSettingsRegistryKey = u"Kelmo";
+inline constexpr std::u16string_view kShippedAppName = u"Bitvane";
+inline constexpr std::u16string_view kSettingsStoreName = u"Set";
+
+inline constexpr std::u16string_view kValueLowName = u"ValueLow";
+inline constexpr std::u16string_view kValueHighName = u"ValueHigh";
+inline constexpr std::u16string_view kFloatFormatsName = u"FloatFormats";
+inline constexpr std::u16string_view kDoubleFormatsName = u"DoubleFormats";
+inline constexpr std::u16string_view kDarkThemeName = u"DarkTheme";
+
+// The variables the settings are bound to.
+struct BitvaneSettingsTargets {
+  unsigned int* valueLow;
+  unsigned int* valueHigh;
+  NSTRList* floatFormats;
+  NSTRList* doubleFormats;
+  bool* darkTheme;
+};
+
+// Adds the five entries in their order; false when one cannot be added.
+[[nodiscard]] bool AddBitvaneSettings(NPSStore& store, const BitvaneSettingsTargets& targets);
+
+}  // namespace bitvane

@@ -1,0 +1,30 @@
+#include "app/ps_str_list_entry.h"
+#include "app/ps_typed_entry.h"
+
+namespace bitvane {
+
+bool ReadDword(const NRegKey::Value& value, std::uint32_t& number) noexcept {
+  if (value.Size() != 4 || !value.Data()) return false;
+  const std::uint8_t* b = value.Data();
+  if (value.Type() == REG_DWORD) {
+    number = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
+             std::uint32_t{b[3]} << 24;
+    return true;
+  }
+  if (value.Type() == REG_DWORD_BIG_ENDIAN) {
+    number = std::uint32_t{b[3]} | std::uint32_t{b[2]} << 8 | std::uint32_t{b[1]} << 16 |
+             std::uint32_t{b[0]} << 24;
+    return true;
+  }
+  return false;
+}
+
+bool WriteDword(NRegKey& key, const std::u16string& name, std::uint32_t number) {
+  const std::uint8_t bytes[4] = {std::uint8_t(number), std::uint8_t(number >> 8),
+                                 std::uint8_t(number >> 16), std::uint8_t(number >> 24)};
+  const ErrorCode error = RegSetValue(key.Handle(), name.c_str(), REG_DWORD, bytes, sizeof bytes);
+  key.StoreError(error);
+  return error == ERROR_SUCCESS;
+}
+
+}  // namespace bitvane

@@ -1,0 +1,149 @@
+#include "app/ps_store.h"
+
+#include <memory>
+
+#include "app/ps_str_list_entry.h"
+#include "app/ps_typed_entry.h"
+#include "foundation/file_paths.h"
+#include "platform/registry_names.h"
+
+namespace bitvane {
+
+// Holds the store's lock, when it has an enabled one, for a scope.
+class NPSStore::Guard {
+ public:
+  explicit Guard(NPSLock* lock) : m_lock(lock && lock->m_enabled ? lock : nullptr) {
+    if (m_lock) m_lock->m_section.lock();
+  }
+  Guard(const Guard&) = delete;
+  Guard& operator=(const Guard&) = delete;
+  ~Guard() {
+    if (m_lock) m_lock->m_section.unlock();
+  }
+
+ private:
+  NPSLock* m_lock;
+};
+
+NPSStore::~NPSStore() {
+  if (!m_keyPath.empty() && m_saveOnDestroy) (void)SaveAll();
+  Guard guard(m_lock);
+  m_entries.RemoveAll();
+  m_forceSave = false;
+}
+
+std::u16string NPSStore::MakeKeyPath(std::u16string_view registryKey, std::u16string_view appName) {
+  if (registryKey.empty() || appName.empty()) return std::u16string();
+  return u"HKCU\\Software\\" + AddTrailingBackslash(registryKey) + AddTrailingBackslash(appName) +
+         u"Settings";
+}
+
+bool NPSStore::InitFromApp(std::u16string_view registryKey, std::u16string_view appName) {
+  m_keyPath = MakeKeyPath(registryKey, appName);
+  return !m_keyPath.empty();
+}
+
+NPSEntry* NPSStore::FindEntry(std::u16string_view name) {
+  if (m_keyPath.empty()) return nullptr;
+  Guard guard(m_lock);
+  for (NPSEntry* entry : m_entries) {
+    if (entry->Name() == name) return entry;
+  }
+  return nullptr;
+}
+
+bool NPSStore::Add(NPSEntry* entry) {
+  std::unique_ptr<NPSEntry> owned(entry);
+  Guard guard(m_lock);
+  if (FindEntry(entry->Name())) return false;
+  if (!m_entries.Add(entry)) return false;
+  owned.release();
+  return true;
+}
+
+bool NPSStore::AddUInt(std::u16string name, unsigned int* target) {
+  return Add(new TNPSEntry<unsigned int, unsigned int>(std::move(name), target));
+}
+
+bool NPSStore::AddStringList(std::u16string name, NSTRList* target) {
+  return Add(new NPSSTRListEntry(std::move(name), target));
+}
+
+bool NPSStore::AddBool(std::u16string name, bool* target) {
+  return Add(new TNPSEntry<bool, bool>(std::move(name), target));
+}
+
+bool NPSStore::LoadAll() {
+  if (m_keyPath.empty()) return false;
+  NRegKey key;
+  if (!key.Open(m_keyPath, KEY_READ)) return true;  // nothing stored: the defaults stay
+  Guard guard(m_lock);
+  for (NPSEntry* entry : m_entries) {
+    if (!entry->Load(key, false)) {
+      m_lastError = key.LastError();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool NPSStore::SaveAll() {
+  if (m_keyPath.empty()) return false;
+  if (!m_forceSave) {
+    Guard guard(m_lock);
+    bool modified = false;
+    for (const NPSEntry* entry : m_entries) modified = modified || entry->IsModified();
+    if (!modified) return true;
+  }
+  // One transaction for the key path and every value: a crash or a failure part-way
+  // never leaves half a save behind.
+  if (const ErrorCode error = RegBeginBatch()) {
+    m_lastError = static_cast<std::int32_t>(error);
+    return false;
+  }
+  bool saved = false;
+  bool opened = false;
+  {
+    NRegKey key;
+    opened = key.Open(m_keyPath, KEY_READ | KEY_WRITE);
+    if (opened) saved = SaveEntries(key);
+    if (!saved) m_lastError = key.LastError();
+  }
+  // The entries written before a failed one stay written; a key path that could not be
+  // opened leaves nothing behind.
+  if (const ErrorCode error = RegEndBatch(opened)) {
+    // What the entries took as written is not stored: write them all next time.
+    m_lastError = static_cast<std::int32_t>(error);
+    m_forceSave = true;
+    return false;
+  }
+  return saved;
+}
+
+bool NPSStore::SaveEntries(NRegKey& key) {
+  Guard guard(m_lock);
+  for (NPSEntry* entry : m_entries) {
+    if (!entry->Save(key, m_forceSave)) return false;
+  }
+  m_forceSave = false;
+  return m_purgeUnknown ? PurgeUnknownValues(key) : true;
+}
+
+bool NPSStore::PurgeUnknownValues(NRegKey& key) {
+  NSTRList names;
+  if (!key.ListValueNames(names)) return false;
+  for (const std::u16string& name : names) {
+    // The registry ignores case, so "valuelow" is the value an entry "ValueLow" loaded
+    // from and writes to: it belongs to that entry and must not be deleted.
+    const std::u16string folded = FoldRegistryName(name);
+    bool known = false;
+    for (const NPSEntry* entry : m_entries) known = known || FoldRegistryName(entry->Name()) == folded;
+    if (known) continue;
+    const ErrorCode error = RegDeleteValue(key.Handle(), name.c_str());
+    key.StoreError(error);
+    if (error != ERROR_SUCCESS) return false;
+  }
+  return true;
+}
+
+}  // namespace bitvane

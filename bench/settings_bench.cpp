@@ -1,0 +1,86 @@
+// What loading and saving the program's five settings costs: the start-up loads them
+// once, the shutdown saves them once. The hive lives in a temporary folder on the same
+// kind of disk as the user's configuration; each save is a durable transaction.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/bitvane_settings.h"
+#include "platform/registry.h"
+
+namespace bitvane {
+namespace {
+
+// The five variables and their store, as the start-up binds them.
+struct Settings {
+  unsigned int low = 0x89ABCDEF, high = 0x01234567;
+  NSTRList floats, doubles;
+  bool dark = true;
+  NPSStore store{u"Set"};
+
+  Settings() {
+    floats.Add(u"%.7g");
+    floats.Add(u"");
+    doubles.Add(u"%.17g");
+    doubles.Add(u"%a");
+    (void)store.InitFromApp(kSettingsRegistryKey, kShippedAppName);
+    (void)AddBitvaneSettings(store, {&low, &high, &floats, &doubles, &dark});
+  }
+};
+
+// A temporary hive for one benchmark, removed afterwards.
+class TempHive {
+ public:
+  TempHive() {
+    std::string name = std::filesystem::temp_directory_path().string() + "/bitvane-bench-XXXXXX";
+    if (::mkdtemp(name.data())) m_folder = name;
+    SetRegistryHivePath(m_folder + "/bitvane/registry.sqlite3");
+  }
+  ~TempHive() {
+    SetRegistryHivePath(std::string());
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
+  }
+
+ private:
+  std::string m_folder;
+};
+
+void BM_LoadAllFiveSettings(benchmark::State& state) {
+  TempHive hive;
+  {
+    Settings saved;
+    saved.store.SetForceSave(true);
+    if (!saved.store.SaveAll()) state.SkipWithError("cannot save");
+  }
+  for (auto _ : state) {
+    Settings settings;
+    benchmark::DoNotOptimize(settings.store.LoadAll());
+  }
+}
+BENCHMARK(BM_LoadAllFiveSettings)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveAllFiveSettings(benchmark::State& state) {
+  TempHive hive;
+  Settings settings;
+  for (auto _ : state) {
+    ++settings.low;
+    settings.store.SetForceSave(true);  // every value written, as after a first run
+    if (!settings.store.SaveAll()) state.SkipWithError("cannot save");
+  }
+}
+BENCHMARK(BM_SaveAllFiveSettings)->Unit(benchmark::kMicrosecond);
+
+// A save with nothing changed touches nothing.
+void BM_SaveAllUnchanged(benchmark::State& state) {
+  TempHive hive;
+  Settings settings;
+  for (auto _ : state) benchmark::DoNotOptimize(settings.store.SaveAll());
+}
+BENCHMARK(BM_SaveAllUnchanged);
+
+}  // namespace
+}  // namespace bitvane

@@ -1,0 +1,191 @@
+#include "cli/settings_command.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <ostream>
+
+#include "app/bitvane_settings.h"
+#include "app/ps_str_list_entry.h"
+#include "app/ps_typed_entry.h"
+#include "app/reg_key.h"
+#include "foundation/wide_to_utf8.h"
+#include "platform/registry.h"
+#include "platform/registry_hive.h"
+
+namespace bitvane::cli {
+
+namespace {
+
+constexpr const char* kUsage = "Usage: bitvane-cli settings [--reset]\n";
+// Bytes of an unreadable value shown before the rest is only counted.
+constexpr std::uint32_t kShownBytes = 32;
+
+const char* Reason(ErrorCode code) {
+  switch (code) {
+    case ERROR_ACCESS_DENIED: return "access denied";
+    case ERROR_BUSY: return "the settings file is in use";
+    case ERROR_DISK_FULL: return "disk full";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY: return "out of memory";
+    case ERROR_REGISTRY_CORRUPT: return "the settings file is damaged";
+    default: return "registry error";
+  }
+}
+
+std::string TypeName(std::uint32_t type) {
+  switch (type) {
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
+    case REG_LINK: return "REG_LINK";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_QWORD: return "REG_QWORD";
+    default: return "type " + std::to_string(type);
+  }
+}
+
+std::string Quoted(std::u16string_view text) {
+  return nlohmann::json(WideToUtf8(text)).dump(-1, ' ', false,
+                                               nlohmann::json::error_handler_t::replace);
+}
+
+std::u16string Units(const NRegKey::Value& value) {
+  std::u16string units(value.Size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(value.Data()[2 * i] | (value.Data()[2 * i + 1] << 8));
+  }
+  return units;
+}
+
+std::string Hex(std::uint64_t number, int digits) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(number));
+  return text;
+}
+
+std::string HexBytes(const NRegKey::Value& value) {
+  std::string text = "hex:";
+  const std::uint32_t shown = value.Size() < kShownBytes ? value.Size() : kShownBytes;
+  for (std::uint32_t i = 0; i < shown; ++i) {
+    char byte[4];
+    std::snprintf(byte, sizeof byte, " %02X", value.Data()[i]);
+    text += byte;
+  }
+  if (shown < value.Size()) text += " ...";
+  return text + " (" + std::to_string(value.Size()) + " bytes)";
+}
+
+// A value as the program would read it; the raw bytes when it is not well formed.
+std::string Readable(const NRegKey::Value& value) {
+  std::uint32_t number = 0;
+  if (ReadDword(value, number)) return std::to_string(number) + " (" + Hex(number, 8) + ")";
+  if (value.Type() == REG_QWORD && value.Size() == 8) {
+    std::uint64_t wide = 0;
+    for (int i = 7; i >= 0; --i) wide = wide << 8 | value.Data()[i];
+    return std::to_string(wide) + " (" + Hex(wide, 16) + ")";
+  }
+  if ((value.Type() == REG_SZ || value.Type() == REG_EXPAND_SZ) && value.Size() % 2 == 0) {
+    const std::u16string units = Units(value);
+    return Quoted(std::u16string_view(units.c_str()));
+  }
+  if (value.Type() == REG_MULTI_SZ && value.Size() % 2 == 0) {
+    const std::u16string units = Units(value);
+    NSTRList list;
+    list.SetFromMultiString(units.data(), units.size());
+    std::string text = "[";
+    for (const std::u16string& item : list) {
+      if (text.size() > 1) text += ", ";
+      text += Quoted(item == NPSSTRListEntry::kEmptyMarker ? std::u16string_view() : item);
+    }
+    return text + "]";
+  }
+  return value.Size() == 0 ? "(no data)" : HexBytes(value);
+}
+
+std::u16string SettingsKeyPath() {
+  return NPSStore::MakeKeyPath(kSettingsRegistryKey, kShippedAppName);
+}
+
+int Show(std::ostream& out, std::ostream& err) {
+  const std::string hive = RegistryHivePath();
+  out << WideToUtf8(SettingsKeyPath()) << " in " << hive << '\n';
+  if (InspectHive(hive) == HiveState::Damaged) {
+    err << "bitvane-cli: " << hive
+        << " cannot be read as a settings store; the program starts with its defaults and "
+           "moves the file aside when it next saves\n";
+  }
+  NRegKey key;
+  if (!key.Open(SettingsKeyPath(), KEY_READ)) {
+    if (key.LastError() != static_cast<std::int32_t>(ERROR_FILE_NOT_FOUND)) {
+      const auto code = static_cast<ErrorCode>(key.LastError());
+      err << "bitvane-cli: cannot read the settings: " << Reason(code) << " (error " << code << ")\n";
+      return 1;
+    }
+    out << "none stored\n";
+    return 0;
+  }
+  NSTRList names;
+  if (!key.ListValueNames(names)) {
+    const auto code = static_cast<ErrorCode>(key.LastError());
+    err << "bitvane-cli: cannot list the settings: " << Reason(code) << " (error " << code << ")\n";
+    return 1;
+  }
+  if (names.Count() == 0) out << "none stored\n";
+  for (const std::u16string& name : names) {
+    NRegKey::Value value;
+    if (!key.QueryValue(value, name)) continue;  // removed meanwhile
+    // A name with control characters is quoted, so it cannot fake lines of its own.
+    bool plain = true;
+    for (const char16_t c : name) plain = plain && c >= 0x20 && c != 0x7F;
+    std::string shownName = name.empty() ? "(default)" : plain ? WideToUtf8(name) : Quoted(name);
+    shownName.resize(shownName.size() < 14 ? 14 : shownName.size(), ' ');
+    std::string type = TypeName(value.Type());
+    type.resize(type.size() < 13 ? 13 : type.size(), ' ');
+    out << shownName << ' ' << type << ' ' << Readable(value) << '\n';
+  }
+  return 0;
+}
+
+int Reset(std::ostream& out, std::ostream& err) {
+  const std::u16string path = SettingsKeyPath();
+  const std::u16string parent = path.substr(0, path.rfind(u'\\'));
+  NRegKey key;
+  ErrorCode code = ERROR_SUCCESS;
+  // Open the parent without creating anything: a missing key has nothing to reset.
+  if (!key.Open(parent, KEY_READ | KEY_SET_VALUE)) {
+    code = static_cast<ErrorCode>(key.LastError());
+  } else {
+    code = RegDeleteTree(key.Handle(), path.substr(parent.size() + 1).c_str());
+  }
+  if (code == ERROR_FILE_NOT_FOUND) {
+    out << "none stored; nothing to reset\n";
+    return 0;
+  }
+  if (code != ERROR_SUCCESS) {
+    err << "bitvane-cli: cannot delete the settings: " << Reason(code) << " (error " << code << ")\n";
+    return 1;
+  }
+  out << "settings deleted; the next start uses the defaults\n";
+  return 0;
+}
+
+}  // namespace
+
+int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  bool reset = false;
+  for (const std::string& arg : args) {
+    if (arg == "--reset" && !reset) {
+      reset = true;
+    } else {
+      err << "bitvane-cli: unexpected argument '" << arg << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  return reset ? Reset(out, err) : Show(out, err);
+}
+
+}  // namespace bitvane::cli
