@@ -20,9 +20,9 @@ bool ReadDword(const NRegKey::Value& value, std::uint32_t& number) noexcept {
 }
 
 bool WriteDword(NRegKey& key, const std::u16string& name, std::uint32_t number) {
-  const std::uint8_t bytes[4] = {std::uint8_t(number), std::uint8_t(number >> 8),
-                                 std::uint8_t(number >> 16), std::uint8_t(number >> 24)};
-  const ErrorCode error = RegSetValue(key.Handle(), name.c_str(), REG_DWORD, bytes, sizeof bytes);
+  const auto bytes = DwordBytes(number);
+  const ErrorCode error =
+      RegSetValue(key.Handle(), name.c_str(), REG_DWORD, bytes.data(), bytes.size());
   key.StoreError(error);
   return error == ERROR_SUCCESS;
 }

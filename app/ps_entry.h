@@ -3,6 +3,7 @@
 // value. It remembers the CRC-32 of the variable as last loaded, saved or added, and
 // is written back only when the variable changed (or was never loaded).
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,13 @@
 #include "foundation/non_copyable.h"
 
 namespace bitvane {
+
+// The 4 bytes of a number, least significant first, as fingerprints and REG_DWORD
+// values hold it.
+[[nodiscard]] constexpr std::array<std::uint8_t, 4> DwordBytes(std::uint32_t number) noexcept {
+  return {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
+          std::uint8_t(number >> 24)};
+}
 
 class NPSEntry : public NNonCopyable {
  public:

@@ -1,18 +1,12 @@
 #include "app/ps_str_list_entry.h"
 
 #include "foundation/crc32.h"
+#include "platform/registry_names.h"
 #include "platform/safe_memory.h"
 
 namespace bitvane {
 
 namespace {
-
-void AppendUnitsLE(std::string& bytes, std::u16string_view text) {
-  for (const char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-}
 
 // Wipes a temporary copy of stored text before it is freed.
 struct WipeOnExit {
@@ -33,28 +27,26 @@ std::u16string NPSSTRListEntry::ToString() const {
 }
 
 std::uint32_t NPSSTRListEntry::CurrentFingerprint() const {
-  const std::uint32_t count = m_target ? m_target->Count() : 0;
-  const std::uint8_t countBytes[4] = {std::uint8_t(count), std::uint8_t(count >> 8),
-                                      std::uint8_t(count >> 16), std::uint8_t(count >> 24)};
-  std::uint32_t crc = Crc32(countBytes, sizeof countBytes);
+  const auto count = DwordBytes(m_target ? m_target->Count() : 0);
+  std::uint32_t crc = Crc32(count.data(), count.size());
   if (!m_target) return crc;
-  std::string units;
-  WipeOnExit wipe{units};
   for (const std::u16string& text : *m_target) {
-    units.clear();
-    AppendUnitsLE(units, text);
+    std::string units = Utf16LeBytes(text);
+    WipeOnExit wipe{units};
     crc = Crc32(units.data(), units.size(), crc);
   }
   return crc;
 }
 
 std::string NPSSTRListEntry::MultiStringBytes(const NSTRList& list) {
-  std::string bytes;
+  std::u16string block;
   for (const std::u16string& text : list) {
-    AppendUnitsLE(bytes, text.empty() ? kEmptyMarker : std::u16string_view(text));
-    AppendUnitsLE(bytes, std::u16string_view(u"\0", 1));
+    block.append(text.empty() ? kEmptyMarker : std::u16string_view(text));
+    block.push_back(u'\0');
   }
-  AppendUnitsLE(bytes, std::u16string_view(u"\0", 1));
+  block.push_back(u'\0');
+  std::string bytes = Utf16LeBytes(block);
+  NSTRCont::WipeString(block);
   return bytes;
 }
 
@@ -72,10 +64,7 @@ bool NPSSTRListEntry::Load(NRegKey& key, bool required) {
   if (m_target) {
     m_target->RemoveAll();
     if (value.Size() != 0) {
-      std::u16string block(value.Size() / 2, u'\0');
-      for (std::size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<char16_t>(value.Data()[2 * i] | (value.Data()[2 * i + 1] << 8));
-      }
+      std::u16string block = Utf16FromLeBytes(value.Data(), value.Size());
       m_target->SetFromMultiString(block.data(), block.size());
       NSTRCont::WipeString(block);
     }

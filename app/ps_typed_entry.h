@@ -66,10 +66,8 @@ class TNPSEntry final : public NPSEntry {
       const std::uint8_t byte = *m_target ? 1 : 0;
       return Crc32(&byte, 1);
     } else {
-      const std::uint32_t v = *m_target;
-      const std::uint8_t bytes[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
-                                     std::uint8_t(v >> 24)};
-      return Crc32(bytes, sizeof bytes);
+      const auto bytes = DwordBytes(*m_target);
+      return Crc32(bytes.data(), bytes.size());
     }
   }
 

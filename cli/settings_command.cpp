@@ -12,6 +12,7 @@
 #include "foundation/wide_to_utf8.h"
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
+#include "platform/registry_names.h"
 
 namespace bitvane::cli {
 
@@ -54,11 +55,7 @@ std::string Quoted(std::u16string_view text) {
 }
 
 std::u16string Units(const NRegKey::Value& value) {
-  std::u16string units(value.Size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(value.Data()[2 * i] | (value.Data()[2 * i + 1] << 8));
-  }
-  return units;
+  return Utf16FromLeBytes(value.Data(), value.Size());
 }
 
 std::string Hex(std::uint64_t number, int digits) {

@@ -137,7 +137,7 @@ ErrorCode FindSubKey(sqlite3* db, sqlite3_int64 parent, std::u16string_view name
                      sqlite3_int64& id) {
   SqliteStatement find(db, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
   find.Bind(1, parent);
-  find.BindBlob(2, NameToBytes(FoldRegistryName(name)));
+  find.BindBlob(2, Utf16LeBytes(FoldRegistryName(name)));
   const int step = find.Step();
   if (step == SQLITE_ROW) {
     id = find.Int(0);
@@ -272,8 +272,8 @@ ErrorCode RegCreateKey(RegHandle parent, const char16_t* subKey, std::uint32_t a
         if (lookUp != ERROR_FILE_NOT_FOUND) return lookUp;
         SqliteStatement insert(writeDb, "INSERT INTO keys(parent, name, folded) VALUES(?, ?, ?)");
         insert.Bind(1, found.id);
-        insert.BindBlob(2, NameToBytes(part));
-        insert.BindBlob(3, NameToBytes(FoldRegistryName(part)));
+        insert.BindBlob(2, Utf16LeBytes(part));
+        insert.BindBlob(3, Utf16LeBytes(FoldRegistryName(part)));
         if (const int step = insert.Step(); step != SQLITE_DONE) return ErrorFromSqlite(step);
         found.id = sqlite3_last_insert_rowid(writeDb);
         created = true;
@@ -306,7 +306,7 @@ ErrorCode RegQueryValue(RegHandle handle, const char16_t* name, std::uint32_t* t
   if (!db) return ERROR_FILE_NOT_FOUND;
   SqliteStatement query(db, "SELECT type, data FROM vals WHERE key = ? AND folded = ?");
   query.Bind(1, key.id);
-  query.BindBlob(2, NameToBytes(FoldRegistryName(NameOf(name))));
+  query.BindBlob(2, Utf16LeBytes(FoldRegistryName(NameOf(name))));
   const int step = query.Step();
   if (step != SQLITE_ROW) return step == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ErrorFromSqlite(step);
   const std::size_t length = query.BlobSize(1);
@@ -337,8 +337,8 @@ ErrorCode RegSetValue(RegHandle handle, const char16_t* name, std::uint32_t type
                            "ON CONFLICT(key, folded) DO UPDATE SET name = excluded.name, "
                            "type = excluded.type, data = excluded.data");
     upsert.Bind(1, key.id);
-    upsert.BindBlob(2, NameToBytes(valueName));
-    upsert.BindBlob(3, NameToBytes(FoldRegistryName(valueName)));
+    upsert.BindBlob(2, Utf16LeBytes(valueName));
+    upsert.BindBlob(3, Utf16LeBytes(FoldRegistryName(valueName)));
     upsert.Bind(4, type);
     upsert.BindBlob(5, data, size);
     const int step = upsert.Step();
@@ -357,7 +357,7 @@ ErrorCode RegDeleteValue(RegHandle handle, const char16_t* name) {
     if (const ErrorCode gone = CheckKey(writeDb, key.id)) return gone;
     SqliteStatement erase(writeDb, "DELETE FROM vals WHERE key = ? AND folded = ?");
     erase.Bind(1, key.id);
-    erase.BindBlob(2, NameToBytes(FoldRegistryName(NameOf(name))));
+    erase.BindBlob(2, Utf16LeBytes(FoldRegistryName(NameOf(name))));
     const int step = erase.Step();
     if (step != SQLITE_DONE) return ErrorFromSqlite(step);
     return sqlite3_changes(writeDb) != 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -433,7 +433,7 @@ ErrorCode RegEnumValue(RegHandle handle, std::uint32_t index, char16_t* name,
   query.Bind(2, index);
   const int step = query.Step();
   if (step != SQLITE_ROW) return step == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : ErrorFromSqlite(step);
-  const std::u16string found = NameFromBytes(query.BlobData(0), query.BlobSize(0));
+  const std::u16string found = Utf16FromLeBytes(query.BlobData(0), query.BlobSize(0));
   if (found.size() >= *nameLength) {
     *nameLength = static_cast<std::uint32_t>(found.size());
     return ERROR_MORE_DATA;

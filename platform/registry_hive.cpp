@@ -284,7 +284,7 @@ ErrorCode RegistryHive::SetUpSchema() {
     error = Execute(schema.c_str());
     // The roots hang below the non-existent key 0.
     for (int root = 0; error == ERROR_SUCCESS && root < kRootCount; ++root) {
-      const std::string name = NameToBytes(kRootNames[root]);
+      const std::string name = Utf16LeBytes(kRootNames[root]);
       SqliteStatement insert(m_db.get(),
                              "INSERT INTO keys(id, parent, name, folded) VALUES(?, 0, ?, ?)");
       insert.Bind(1, kFirstRootKeyId + root);

@@ -40,7 +40,7 @@ std::u16string FoldRegistryName(std::u16string_view name) {
   return folded;
 }
 
-std::string NameToBytes(std::u16string_view name) {
+std::string Utf16LeBytes(std::u16string_view name) {
   std::string bytes;
   bytes.reserve(name.size() * 2);
   for (const char16_t c : name) {
@@ -50,7 +50,7 @@ std::string NameToBytes(std::u16string_view name) {
   return bytes;
 }
 
-std::u16string NameFromBytes(const void* bytes, std::size_t size) {
+std::u16string Utf16FromLeBytes(const void* bytes, std::size_t size) {
   const auto* b = static_cast<const unsigned char*>(bytes);
   std::u16string name(size / 2, u'\0');
   for (std::size_t i = 0; i < name.size(); ++i) {

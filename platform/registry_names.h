@@ -1,5 +1,6 @@
 #pragma once
-// Registry names: how key and value names compare, and how they are kept as bytes.
+// Registry names: how key and value names compare, and how they and string data are
+// kept as bytes.
 
 #include <string>
 #include <string_view>
@@ -12,8 +13,9 @@ namespace bitvane {
 // character stays as it is, so the fold never depends on the process locale.
 [[nodiscard]] std::u16string FoldRegistryName(std::u16string_view name);
 
-// The UTF-16LE bytes of a name, and the name of such bytes (an odd last byte is dropped).
-[[nodiscard]] std::string NameToBytes(std::u16string_view name);
-[[nodiscard]] std::u16string NameFromBytes(const void* bytes, std::size_t size);
+// The UTF-16LE bytes of a text, and the text of such bytes (an odd last byte is dropped),
+// whatever the host's byte order.
+[[nodiscard]] std::string Utf16LeBytes(std::u16string_view name);
+[[nodiscard]] std::u16string Utf16FromLeBytes(const void* bytes, std::size_t size);
 
 }  // namespace bitvane

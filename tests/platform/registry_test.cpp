@@ -101,8 +101,8 @@ TEST(FoldRegistryName, UpperCasesTheCoveredScripts) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_TRUE(FoldRegistryName(rows[i].name) == rows[i].folded) << "row " << i;
-    const std::string bytes = NameToBytes(rows[i].name);
-    EXPECT_TRUE(NameFromBytes(bytes.data(), bytes.size()) == rows[i].name) << "row " << i;
+    const std::string bytes = Utf16LeBytes(rows[i].name);
+    EXPECT_TRUE(Utf16FromLeBytes(bytes.data(), bytes.size()) == rows[i].name) << "row " << i;
   }
 }
 
@@ -228,15 +228,15 @@ TEST_F(RegistryTest, NamesIgnoreCaseKeysKeepFirstSpellingValuesTakeLatest) {
       {u"e", u"\u00e9", false},
   };
   const RegHandle values = Create(HKEY_CURRENT_USER, u"Values");
-  std::vector<std::string> spellings = {NameToBytes(u"Values")};
+  std::vector<std::string> spellings = {Utf16LeBytes(u"Values")};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const auto& row = rows[i];
     std::uint32_t disposition = 0;
     EXPECT_EQ(RegCloseKey(Create(HKEY_CURRENT_USER, row.first)), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(Create(HKEY_CURRENT_USER, row.second, &disposition)), ERROR_SUCCESS);
     EXPECT_EQ(disposition, row.same ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY) << "row " << i;
-    spellings.push_back(NameToBytes(row.first));
-    if (!row.same) spellings.push_back(NameToBytes(row.second));
+    spellings.push_back(Utf16LeBytes(row.first));
+    if (!row.same) spellings.push_back(Utf16LeBytes(row.second));
 
     ASSERT_EQ(RegDeleteTree(values, nullptr), ERROR_SUCCESS);
     ASSERT_EQ(Set(values, row.first, "1"), ERROR_SUCCESS);
@@ -261,7 +261,7 @@ TEST_F(RegistryTest, ValuesKeepTypeAndExactBytes) {
     std::uint32_t type;
     std::string bytes;
   } rows[] = {
-      {nullptr, REG_SZ, NameToBytes(std::u16string(u"default\0", 8))},
+      {nullptr, REG_SZ, Utf16LeBytes(std::u16string(u"default\0", 8))},
       {u"empty", REG_BINARY, ""},
       {u"dword", REG_DWORD, std::string("\x78\x56\x34\x12", 4)},
       {u"zeros", REG_NONE, std::string(9, '\0')},
