@@ -9,6 +9,16 @@
 
 namespace bitvane {
 
+namespace {
+
+// Error codes that mean a key or value is simply not there.
+bool IsNothingStored(std::int32_t error) {
+  return error == static_cast<std::int32_t>(ERROR_FILE_NOT_FOUND) ||
+         error == static_cast<std::int32_t>(ERROR_KEY_DELETED);
+}
+
+}  // namespace
+
 // Holds the store's lock, when it has an enabled one, for a scope.
 class NPSStore::Guard {
  public:
@@ -75,16 +85,28 @@ bool NPSStore::AddBool(std::u16string name, bool* target) {
 
 bool NPSStore::LoadAll() {
   if (m_keyPath.empty()) return false;
+  m_unread = false;
   NRegKey key;
-  if (!key.Open(m_keyPath, KEY_READ)) return true;  // nothing stored: the defaults stay
+  if (!key.Open(m_keyPath, KEY_READ)) {
+    // Nothing stored: the defaults stay. A store that is there but cannot be read now
+    // must not have its values replaced by defaults at the next save.
+    if (IsNothingStored(key.LastError())) return true;
+    m_lastError = key.LastError();
+    m_unread = true;
+    return false;
+  }
   Guard guard(m_lock);
   for (NPSEntry* entry : m_entries) {
     if (!entry->Load(key, false)) {
       m_lastError = key.LastError();
       return false;
     }
+    if (!entry->Loaded() && key.LastError() != 0 && !IsNothingStored(key.LastError())) {
+      m_lastError = key.LastError();
+      m_unread = true;
+    }
   }
-  return true;
+  return !m_unread;
 }
 
 bool NPSStore::SaveAll() {
@@ -123,6 +145,9 @@ bool NPSStore::SaveAll() {
 bool NPSStore::SaveEntries(NRegKey& key) {
   Guard guard(m_lock);
   for (NPSEntry* entry : m_entries) {
+    // After a load that could not read the store, only what the program changed is
+    // written; the rest may still be stored and is not overwritten with defaults.
+    if (m_unread && !m_forceSave && !entry->IsModified()) continue;
     if (!entry->Save(key, m_forceSave)) return false;
   }
   m_forceSave = false;

@@ -47,7 +47,9 @@ class NPSStore : public NNonCopyable {
   [[nodiscard]] bool AddBool(std::u16string name, bool* target);
 
   // Loads every entry in order. True when the key does not exist (the variables keep
-  // their defaults); false for an inert store or when an entry's load fails.
+  // their defaults); false for an inert store, when an entry's load fails, or when the
+  // store is there but could not be read (busy, no permission): then the variables not
+  // read keep their defaults and the next save writes only what changed.
   [[nodiscard]] bool LoadAll();
 
   // Writes the entries that changed or were never loaded (all with ForceSave), in one
@@ -81,6 +83,7 @@ class NPSStore : public NNonCopyable {
   bool m_forceSave = false;
   bool m_saveOnDestroy = false;
   bool m_purgeUnknown = false;
+  bool m_unread = false;  // the last load could not read what may be stored
   std::int32_t m_lastError = 0;  // the registry's code of the last failed load or save
   TNListOfADPtrTo<NPSEntry> m_entries;
 };

@@ -31,6 +31,9 @@ std::uint32_t NPSSTRListEntry::CurrentFingerprint() const {
   std::uint32_t crc = Crc32(count.data(), count.size());
   if (!m_target) return crc;
   for (const std::u16string& text : *m_target) {
+    // Each string's length first, so that ["ab", "c"] and ["a", "bc"] differ.
+    const auto length = DwordBytes(static_cast<std::uint32_t>(text.size()));
+    crc = Crc32(length.data(), length.size(), crc);
     std::string units = Utf16LeBytes(text);
     WipeOnExit wipe{units};
     crc = Crc32(units.data(), units.size(), crc);

@@ -24,8 +24,8 @@ class NPSSTRListEntry final : public NPSEntry {
   // ERROR_INVALID_DATATYPE; the list stays as it was.
   [[nodiscard]] bool Load(NRegKey& key, bool required) override;
   [[nodiscard]] bool Save(NRegKey& key, bool force) override;
-  // Over the count (4 bytes, least significant first) and the UTF-16LE units of every
-  // string, without terminators.
+  // Over the count, then for every string its length and its UTF-16LE units (counts
+  // and lengths as 4 bytes, least significant first).
   [[nodiscard]] std::uint32_t CurrentFingerprint() const override;
 
   // The REG_MULTI_SZ bytes of a list: every string (an empty one as the marker) with a

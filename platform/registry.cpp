@@ -46,9 +46,10 @@ struct Registry {
   }
 };
 
+// Never destroyed, so that a store saving from a static destructor still finds it.
 Registry& TheRegistry() {
-  static Registry registry;
-  return registry;
+  static Registry* const registry = new Registry;
+  return *registry;
 }
 
 // Holds the registry's mutex for one call and lets the connection go afterwards.
@@ -209,7 +210,9 @@ std::string DefaultRegistryHivePath() {
   std::string base;
   // XDG wants an absolute XDG_CONFIG_HOME; anything else is ignored.
   if (!LookUpEnvironment("XDG_CONFIG_HOME", base) || base.empty() || base.front() != '/') {
-    if (!LookUpEnvironment("HOME", base) || base.empty()) base = HomeFromPasswordFile();
+    if (!LookUpEnvironment("HOME", base) || base.empty() || base.front() != '/') {
+      base = HomeFromPasswordFile();
+    }
     base.append("/.config");
   }
   return base.append("/bitvane/registry.sqlite3");
@@ -257,7 +260,7 @@ ErrorCode RegCreateKey(RegHandle parent, const char16_t* subKey, std::uint32_t a
   }
   // Existing keys need no write, so opening a saved path leaves the file untouched.
   OpenKey found = key;
-  ErrorCode missing = db ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  ErrorCode missing = (db || parts.empty()) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
   for (std::size_t i = 0; missing == ERROR_SUCCESS && i < parts.size(); ++i) {
     missing = FindSubKey(db, found.id, parts[i], found.id);
   }
@@ -380,7 +383,7 @@ ErrorCode RegDeleteTree(RegHandle handle, const char16_t* subKey) {
       if (const ErrorCode error = FindSubKey(writeDb, top, part, top)) return error;
     }
     static constexpr const char* kTree =
-        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION "
         "SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) ";
     SqliteStatement values(writeDb, std::string(kTree) + "DELETE FROM vals WHERE key IN tree");
     values.Bind(1, top);

@@ -68,7 +68,8 @@ inline constexpr int kRegistryBusyWaitMs = 2000;
 
 // The hive file all registry calls of this process use. Until set, or when set to the
 // empty text, it is $XDG_CONFIG_HOME/bitvane/registry.sqlite3 (XDG_CONFIG_HOME unset,
-// empty or relative: ~/.config, the home folder from HOME or else the password file).
+// empty or relative: ~/.config, the home folder from an absolute HOME or else the
+// password file; with neither, the current folder).
 // Changing it closes every open handle.
 void SetRegistryHivePath(const std::string& path);
 [[nodiscard]] std::string RegistryHivePath();
@@ -107,7 +108,8 @@ void SetRegistryHivePath(const std::string& path);
 [[nodiscard]] ErrorCode RegDeleteValue(RegHandle key, const char16_t* name);
 
 // Removes `subKey` below `key` with everything below it (null or empty: everything
-// below `key`, which itself stays). Missing subkey: ERROR_FILE_NOT_FOUND.
+// below `key`, which itself stays). Missing subkey: ERROR_FILE_NOT_FOUND. Needs
+// KEY_SET_VALUE.
 [[nodiscard]] ErrorCode RegDeleteTree(RegHandle key, const char16_t* subKey);
 
 // Counts of a key; every pointer is optional. Name lengths are in characters without

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <string_view>
 #include <thread>
 
@@ -50,6 +52,39 @@ int ReadInt(sqlite3* db, const char* sql, sqlite3_int64& value) {
   return SQLITE_OK;
 }
 
+// The tables of a hive, as created; a file whose schema differs in any object is not ours.
+// Key ids are never reused: an open handle on a removed key must not come to name a key
+// made later.
+constexpr const char* kCreateKeys =
+    "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
+    " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded))";
+constexpr const char* kCreateVals =
+    "CREATE TABLE vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
+    " name BLOB NOT NULL, folded BLOB NOT NULL, type INTEGER NOT NULL,"
+    " data BLOB NOT NULL, UNIQUE(key, folded))";
+
+// Whether the schema is exactly the one SetUpSchema makes: no other table, index, view
+// or trigger (which could loop, grow the file or change what is written).
+int HasOurSchema(sqlite3* db, bool& ours) {
+  static const std::set<std::string> kExpected = {
+      std::string("index|sqlite_autoindex_keys_1|keys|"),
+      std::string("index|sqlite_autoindex_vals_1|vals|"),
+      std::string("table|keys|keys|") + kCreateKeys,
+      std::string("table|sqlite_sequence|sqlite_sequence|CREATE TABLE sqlite_sequence(name,seq)"),
+      std::string("table|vals|vals|") + kCreateVals,
+  };
+  SqliteStatement objects(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema");
+  std::set<std::string> found;
+  int step;
+  while ((step = objects.Step()) == SQLITE_ROW && found.size() <= kExpected.size()) {
+    found.insert(objects.Text(0) + '|' + objects.Text(1) + '|' + objects.Text(2) + '|' +
+                 objects.Text(3));
+  }
+  if (step != SQLITE_ROW && step != SQLITE_DONE) return step;
+  ours = found == kExpected;
+  return SQLITE_OK;
+}
+
 // Whether an open connection's file is ours, fresh or something else.
 Judgement Judge(sqlite3* db) {
   sqlite3_int64 applicationId = 0;
@@ -66,6 +101,9 @@ Judgement Judge(sqlite3* db) {
   sqlite3_int64 version = 0;
   if (const int rc = ReadInt(db, "PRAGMA user_version", version)) return FromFailure(rc);
   if (version != kHiveSchemaVersion) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+  bool ours = false;
+  if (const int rc = HasOurSchema(db, ours)) return FromFailure(rc);
+  if (!ours) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
 
   SqliteStatement check(db, "PRAGMA quick_check(1)");
   const int step = check.Step();
@@ -73,21 +111,24 @@ Judgement Judge(sqlite3* db) {
   if (check.Text(0) != "ok") return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
 
   sqlite3_int64 roots = 0;
-  const int rc = ReadInt(db,
-                         "SELECT count(*) FROM keys WHERE parent = 0 AND id BETWEEN 1 AND 7 "
-                         "AND typeof(name) = 'blob' AND typeof(folded) = 'blob'",
-                         roots);
-  if (rc != SQLITE_OK) return FromFailure(rc);
-  SqliteStatement values(db, "SELECT id, key, name, folded, type, data FROM vals LIMIT 0");
-  if (values.Result() != SQLITE_OK) return FromFailure(values.Result());
+  if (const int rc = ReadInt(db,
+                             "SELECT count(*) FROM keys WHERE parent = 0 AND id BETWEEN 1 AND 7 "
+                             "AND typeof(name) = 'blob' AND typeof(folded) = 'blob'",
+                             roots)) {
+    return FromFailure(rc);
+  }
   if (roots != kRootCount) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
   return {HiveState::Ours, ERROR_SUCCESS};
 }
 
-// Opens `path` as a database with our connection settings; `create` makes the file.
-int OpenDatabase(const std::string& path, bool create, SqliteDatabase& db) {
+enum class OpenMode { ReadOnly, ReadWrite, Create };
+
+// Opens `path` as a database with our connection settings.
+int OpenDatabase(const std::string& path, OpenMode mode, SqliteDatabase& db) {
   sqlite3* raw = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (create ? SQLITE_OPEN_CREATE : 0);
+  const int flags = SQLITE_OPEN_EXRESCODE |
+                    (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                    (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
   const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
   db.reset(raw);
   if (rc != SQLITE_OK) return rc;
@@ -95,26 +136,90 @@ int OpenDatabase(const std::string& path, bool create, SqliteDatabase& db) {
   // A file from elsewhere must not be able to run code or corrupt itself further.
   sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
   // Durable commits: the journal's removal is synced with its folder.
   return sqlite3_exec(raw, "PRAGMA synchronous = EXTRA; PRAGMA cell_size_check = ON", nullptr,
                       nullptr, nullptr);
 }
 
-// Judges the file at `path`; when it is ours and `keep` is given, the connection that
-// judged it is handed over.
+// What the first 100 bytes of a file say, read without SQLite, which would play a
+// leftover journal into any database it opens for writing.
+enum class Header { Empty, NotDatabase, Unmarked, Ours, Foreign };
+
+Header ReadHeader(int fd) {
+  unsigned char header[100] = {};
+  std::size_t got = 0;
+  while (got < sizeof header) {
+    const ssize_t n = ::read(fd, header + got, sizeof header - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got == 0) return Header::Empty;
+  if (got < sizeof header || std::memcmp(header, "SQLite format 3", 16) != 0) {
+    return Header::NotDatabase;
+  }
+  const std::uint32_t id = std::uint32_t{header[68]} << 24 | std::uint32_t{header[69]} << 16 |
+                           std::uint32_t{header[70]} << 8 | header[71];
+  // A hive never uses a write-ahead log; even a read-only look at such a database would
+  // leave files of it beside the hive.
+  if (header[18] != 1 || header[19] != 1) return id == 0 ? Header::Foreign : Header::Ours;
+  if (id == 0) return Header::Unmarked;
+  return id == static_cast<std::uint32_t>(kHiveApplicationId) ? Header::Ours : Header::Foreign;
+}
+
+// Judges the file at `path` without changing a file that is not ours; when it is ours
+// and `keep` is given, the (read-write) connection that judged it is handed over.
 Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
-  struct stat info{};
-  if (::stat(path.c_str(), &info) != 0) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
     if (errno == ENOENT) return {HiveState::Missing, ERROR_FILE_NOT_FOUND};
     return {HiveState::Unreachable, ErrorFromErrno(errno)};
   }
-  if (!S_ISREG(info.st_mode)) return {HiveState::Unreachable, ERROR_ACCESS_DENIED};
-  if (info.st_size == 0) return {HiveState::Fresh, ERROR_SUCCESS};
+  struct stat info{};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  const Header header = regular ? ReadHeader(fd) : Header::Empty;
+  ::close(fd);
+  if (!regular) return {HiveState::Unreachable, ERROR_ACCESS_DENIED};
+  switch (header) {
+    case Header::Empty:
+      return {HiveState::Fresh, ERROR_SUCCESS};
+    case Header::NotDatabase:
+    case Header::Foreign:
+      return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+    case Header::Unmarked: {
+      // Only an empty database may be taken over; read-only, so nothing of it changes.
+      SqliteDatabase db;
+      const int rc = OpenDatabase(path, OpenMode::ReadOnly, db);
+      const Judgement judgement = rc == SQLITE_OK ? Judge(db.get()) : FromFailure(rc);
+      if (judgement.state == HiveState::Unreachable && judgement.error != ERROR_BUSY) {
+        return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+      }
+      return judgement;
+    }
+    case Header::Ours:
+      break;
+  }
+  // Ours: a leftover journal of a crashed write must be played back, so read-write.
   SqliteDatabase db;
-  if (const int rc = OpenDatabase(path, false, db)) return FromFailure(rc);
+  if (const int rc = OpenDatabase(path, OpenMode::ReadWrite, db)) return FromFailure(rc);
   const Judgement judgement = Judge(db.get());
   if (keep && judgement.state == HiveState::Ours) *keep = std::move(db);
   return judgement;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
 }
 
 // Creates the folders of `folder` that are missing, private to the user.
@@ -122,18 +227,16 @@ ErrorCode CreateFolders(const std::string& folder) {
   for (std::size_t end = 1; end <= folder.size(); ++end) {
     if (end != folder.size() && folder[end] != '/') continue;
     const std::string part = folder.substr(0, end);
-    if (::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
+    if (::mkdir(part.c_str(), 0700) == 0) {
+      SyncFolder(FolderOf(part));  // a new folder survives a crash with what it holds
+      continue;
+    }
+    if (errno == EEXIST) continue;
     return ErrorFromErrno(errno);
   }
   struct stat info{};
   if (::stat(folder.c_str(), &info) != 0) return ErrorFromErrno(errno);
   return S_ISDIR(info.st_mode) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // Renames without ever replacing an existing file.
@@ -227,7 +330,11 @@ ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
   for (int attempt = 1; attempt <= 1000; ++attempt) {
     const std::string target = DamagedHiveName(path, now, attempt);
     struct stat info{};
-    if (::lstat(target.c_str(), &info) == 0) continue;
+    bool taken = ::lstat(target.c_str(), &info) == 0;
+    for (const char* suffix : kCompanionSuffixes) {
+      taken = taken || ::lstat((target + suffix).c_str(), &info) == 0;
+    }
+    if (taken) continue;
     // Companions first: a journal left beside a fresh hive could be played into it.
     for (const char* suffix : kCompanionSuffixes) {
       const std::string companion = path + suffix;
@@ -237,7 +344,6 @@ ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
       }
     }
     const int error = RenameNoReplace(path, target);
-    if (error == EEXIST) continue;
     if (error != 0) return ErrorFromErrno(error);
     lock.Sync();
     movedTo = target;
@@ -247,7 +353,7 @@ ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
 }
 
 ErrorCode RegistryHive::OpenFile(bool create) {
-  const int rc = OpenDatabase(m_path, create, m_db);
+  const int rc = OpenDatabase(m_path, create ? OpenMode::Create : OpenMode::ReadWrite, m_db);
   if (rc != SQLITE_OK) m_db.reset();
   return ErrorFromSqlite(rc);
 }
@@ -271,14 +377,7 @@ ErrorCode RegistryHive::SetUpSchema() {
   const Judgement judgement = Judge(m_db.get());
   ErrorCode error = ERROR_SUCCESS;
   if (judgement.state == HiveState::Fresh) {
-    // Key ids are never reused: an open handle on a removed key must not come to
-    // name a key made later.
-    const std::string schema =
-        "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
-        " name BLOB NOT NULL, folded BLOB NOT NULL, UNIQUE(parent, folded));"
-        "CREATE TABLE vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
-        " name BLOB NOT NULL, folded BLOB NOT NULL, type INTEGER NOT NULL,"
-        " data BLOB NOT NULL, UNIQUE(key, folded));"
+    const std::string schema = std::string(kCreateKeys) + ";" + kCreateVals + ";"
         "PRAGMA user_version = " + std::to_string(kHiveSchemaVersion) + ";"
         "PRAGMA application_id = " + std::to_string(kHiveApplicationId) + ";";
     error = Execute(schema.c_str());
@@ -309,8 +408,14 @@ ErrorCode RegistryHive::ForWriting(sqlite3*& db) {
   Close();
   ErrorCode error = ERROR_SUCCESS;
   for (int round = 0; round < 2; ++round) {
-    const Judgement found = InspectFile(m_path);
+    const Judgement found = InspectFile(m_path, &m_db);
     if (found.state == HiveState::Unreachable) return found.error;
+    if (found.state == HiveState::Ours) {
+      m_ours = true;
+      db = m_db.get();
+      return ERROR_SUCCESS;
+    }
+    m_db.reset();
     if (found.state == HiveState::Damaged) {
       std::string movedTo;
       if ((error = MoveHiveAside(m_path, movedTo))) return error;

@@ -265,7 +265,7 @@ TEST_F(SettingsStore, FingerprintsAndTexts) {
 
   const std::uint8_t numberBytes[] = {4, 3, 2, 1};
   const std::uint8_t flagByte = 1;
-  const std::uint8_t listBytes[] = {2, 0, 0, 0, 'a', 0, 'b', 0};
+  const std::uint8_t listBytes[] = {2, 0, 0, 0, 2, 0, 0, 0, 'a', 0, 'b', 0, 0, 0, 0, 0};
   EXPECT_EQ(store.FindEntry(u"N")->Fingerprint(), Crc32(numberBytes, 4));
   EXPECT_EQ(store.FindEntry(u"F")->Fingerprint(), Crc32(&flagByte, 1));
   EXPECT_EQ(store.FindEntry(u"L")->Fingerprint(), Crc32(listBytes, sizeof listBytes));
@@ -280,8 +280,17 @@ TEST_F(SettingsStore, FingerprintsAndTexts) {
   entry->SetModified(false);
   number = 5;
   EXPECT_TRUE(entry->IsModified());
-  (void)list.RemoveHead();  // {""}: the count and the units change
-  EXPECT_TRUE(store.FindEntry(u"L")->IsModified());
+  // Lists that differ only in where one string ends and the next begins.
+  const std::vector<std::u16string> pairs[][2] = {
+      {{u"ab", u"c"}, {u"a", u"bc"}}, {{u"", u"x"}, {u"x", u""}}, {{u"ab", u""}, {u""}}};
+  for (const auto& pair : pairs) {
+    list.RemoveAll();
+    for (const auto& text : pair[0]) list.Add(text);
+    store.FindEntry(u"L")->SetModified(false);
+    list.RemoveAll();
+    for (const auto& text : pair[1]) list.Add(text);
+    EXPECT_TRUE(store.FindEntry(u"L")->IsModified()) << ::testing::PrintToString(pair[1]);
+  }
 }
 
 TEST_F(SettingsStore, AnEmptyKeyPathMakesTheStoreInert) {
@@ -371,6 +380,32 @@ TEST_F(SettingsStore, AFailedSaveKeepsTheValuesAndTriesAgainLater) {
       },
       {m_dir.Path()}));
   EXPECT_EQ(Get(kValueLowName).second, Bytes({2, 0, 0, 0}));
+}
+
+// A store that is there but cannot be read at start must not lose what it holds: the
+// save writes only what the program changed.
+TEST_F(SettingsStore, AnUnreadableStoreIsNotOverwrittenWithDefaults) {
+  {
+    Run run;
+    run.low = 7;
+    run.dark = true;
+    ASSERT_TRUE(run.store.SaveAll());
+  }
+  const std::string hive = Hive();
+  EXPECT_TRUE(test::RunUnprivileged(
+      [&] {
+        SetRegistryHivePath(hive);
+        Run run;
+        const bool refused = ::chmod(hive.c_str(), 0) == 0 && !run.store.LoadAll() &&
+                             run.store.LastError() == static_cast<int>(ERROR_ACCESS_DENIED) &&
+                             run.low == 0;
+        run.high = 9;
+        return refused && ::chmod(hive.c_str(), 0600) == 0 && run.store.SaveAll();
+      },
+      {m_dir.Path()}));
+  EXPECT_EQ(Get(kValueLowName).second, Bytes({7, 0, 0, 0}));
+  EXPECT_EQ(Get(kValueHighName).second, Bytes({9, 0, 0, 0}));
+  EXPECT_EQ(Get(kDarkThemeName).second, Bytes({1, 0, 0, 0}));
 }
 
 }  // namespace

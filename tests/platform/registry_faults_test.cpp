@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -159,6 +160,79 @@ TEST_F(HiveFaultsTest, ForeignFilesReadEmptyAndAreMovedAsideByTheFirstWrite) {
     EXPECT_EQ(GetText(key, u"v", error), "new");
     SetRegistryHivePath("");
     EXPECT_EQ(InspectHive(hive), HiveState::Ours);
+  }
+}
+
+// Our own hive with a schema object added or changed: a view or trigger could loop or
+// grow the file, a table without its unique constraint would refuse every write.
+TEST_F(HiveFaultsTest, AnyOtherSchemaIsDamagedAndNeverRun) {
+  const std::string real = RealHiveBytes();
+  const char* changes[] = {
+      "CREATE VIEW loop AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+      "SELECT i FROM n",
+      "CREATE TRIGGER grow AFTER INSERT ON vals BEGIN "
+      "INSERT INTO vals(key, name, folded, type, data) SELECT key, name || x'00', "
+      "folded || x'00', type, zeroblob(1000000) FROM vals; END",
+      "CREATE TABLE extra(x)",
+      "CREATE INDEX byType ON vals(type)",
+      "ALTER TABLE vals RENAME TO old; CREATE TABLE vals(id INTEGER PRIMARY KEY, key INTEGER,"
+      " name BLOB, folded BLOB, type INTEGER, data BLOB); DROP TABLE old",
+  };
+  for (const char* change : changes) {
+    SCOPED_TRACE(change);
+    const std::string hive = m_dir.Write(kHiveName, real);
+    ASSERT_NE(Sql(hive, change), "(failed)");
+    const std::string bytes = ReadFile(hive);
+    SetRegistryHivePath(hive);
+    EXPECT_EQ(InspectHive(hive), HiveState::Damaged);
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, u"v", "new"), ERROR_SUCCESS);
+    EXPECT_EQ(InspectHive(hive), HiveState::Ours);
+    EXPECT_LT(ReadFile(hive).size(), 100000u);
+    SetRegistryHivePath("");
+    std::filesystem::remove_all(m_dir.Path());
+    ASSERT_EQ(::mkdir(m_dir.Path().c_str(), 0700), 0);
+  }
+}
+
+// Another program's database with a journal or log beside it: looking changes nothing,
+// and the first write moves the companions along with the file.
+TEST_F(HiveFaultsTest, CompanionFilesStayWithADamagedFile) {
+  const std::string hive = m_dir.Join(kHiveName);
+  for (const char* mode : {"PERSIST", "WAL"}) {
+    SCOPED_TRACE(mode);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    const std::string sql = std::string("PRAGMA journal_mode = ") + mode +
+                            "; CREATE TABLE t(x); INSERT INTO t VALUES(1);";
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    // Copy the files while they are open: the log still holds what was written.
+    std::map<std::string, std::string> files;
+    for (const std::string& name : Listing(m_dir.Path())) files[name] = ReadFile(m_dir.Join(name));
+    sqlite3_close(db);
+    for (const auto& [name, bytes] : files) m_dir.Write(name, bytes);
+    ASSERT_GT(files.size(), 1u);
+
+    SetRegistryHivePath(hive);
+    EXPECT_EQ(InspectHive(hive), HiveState::Damaged);
+    RegHandle key = 0;
+    EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    for (const auto& [name, bytes] : files) EXPECT_TRUE(ReadFile(m_dir.Join(name)) == bytes) << name;
+    EXPECT_EQ(Listing(m_dir.Path()).size(), files.size());
+
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, u"v", "new"), ERROR_SUCCESS);
+    int moved = 0;
+    for (const std::string& name : Listing(m_dir.Path())) {
+      const auto stamp = name.find(".damaged-");
+      if (stamp == std::string::npos) continue;
+      // registry.sqlite3.damaged-<stamp>Z and its companions <that>-journal, -wal, -shm
+      const std::string original = kHiveName + name.substr(name.find('Z', stamp) + 1);
+      EXPECT_TRUE(ReadFile(m_dir.Join(name)) == files[original]) << name;
+      ++moved;
+    }
+    EXPECT_EQ(moved, static_cast<int>(files.size()));
+    SetRegistryHivePath("");
+    std::filesystem::remove_all(m_dir.Path());
+    ASSERT_EQ(::mkdir(m_dir.Path().c_str(), 0700), 0);
   }
 }
 

@@ -156,6 +156,9 @@ TEST_F(RegistryTest, ReadsAndRefusedWritesCreateNothing) {
       {[&] { return RegCreateKey(readOnly, u"A", KEY_READ, &key, nullptr); }, ERROR_ACCESS_DENIED},
       {[&] { return Set(readOnly, u"v", "x"); }, ERROR_ACCESS_DENIED},
       {[] { return RegEndBatch(true); }, ERROR_INVALID_PARAMETER},
+      // A key that is there already needs no write.
+      {[&] { return RegCreateKey(HKEY_CURRENT_USER, u"", KEY_READ, &key, nullptr); },
+       ERROR_SUCCESS},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_EQ(rows[i].call(), rows[i].expected) << "row " << i;
