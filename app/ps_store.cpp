@@ -22,13 +22,13 @@ bool IsNothingStored(std::int32_t error) {
 // Holds the store's lock, when it has an enabled one, for a scope.
 class NPSStore::Guard {
  public:
-  explicit Guard(NPSLock* lock) : m_lock(lock && lock->m_enabled ? lock : nullptr) {
-    if (m_lock) m_lock->m_section.lock();
+  explicit Guard(NPSLock* lock) : m_lock(lock && lock->enabled ? lock : nullptr) {
+    if (m_lock) m_lock->section.lock();
   }
   Guard(const Guard&) = delete;
   Guard& operator=(const Guard&) = delete;
   ~Guard() {
-    if (m_lock) m_lock->m_section.unlock();
+    if (m_lock) m_lock->section.unlock();
   }
 
  private:
@@ -162,7 +162,8 @@ bool NPSStore::PurgeUnknownValues(NRegKey& key) {
     // from and writes to: it belongs to that entry and must not be deleted.
     const std::u16string folded = FoldRegistryName(name);
     bool known = false;
-    for (const NPSEntry* entry : m_entries) known = known || FoldRegistryName(entry->Name()) == folded;
+    for (const NPSEntry* entry : m_entries)
+      known = known || FoldRegistryName(entry->Name()) == folded;
     if (known) continue;
     const ErrorCode error = RegDeleteValue(key.Handle(), name.c_str());
     key.StoreError(error);

@@ -18,8 +18,8 @@ namespace bitvane {
 
 // An optional lock around a store's entry list; a disabled lock locks nothing.
 struct NPSLock {
-  bool m_enabled = true;
-  std::recursive_mutex m_section;
+  bool enabled = true;
+  std::recursive_mutex section;
 };
 
 class NPSStore : public NNonCopyable {
@@ -83,7 +83,7 @@ class NPSStore : public NNonCopyable {
   bool m_forceSave = false;
   bool m_saveOnDestroy = false;
   bool m_purgeUnknown = false;
-  bool m_unread = false;  // the last load could not read what may be stored
+  bool m_unread = false;         // the last load could not read what may be stored
   std::int32_t m_lastError = 0;  // the registry's code of the last failed load or save
   TNListOfADPtrTo<NPSEntry> m_entries;
 };

@@ -87,10 +87,9 @@ bool NPSSTRListEntry::Save(NRegKey& key, bool force) {
   }
   std::string bytes = MultiStringBytes(*m_target);
   WipeOnExit wipe{bytes};
-  const ErrorCode error =
-      RegSetValue(key.Handle(), Name().c_str(), REG_MULTI_SZ,
-                  reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                  static_cast<std::uint32_t>(bytes.size()));
+  const ErrorCode error = RegSetValue(key.Handle(), Name().c_str(), REG_MULTI_SZ,
+                                      reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      static_cast<std::uint32_t>(bytes.size()));
   key.StoreError(error);
   if (error != ERROR_SUCCESS) return false;
   MarkStored();

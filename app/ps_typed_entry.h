@@ -20,8 +20,8 @@ namespace bitvane {
 
 template <typename T, typename ArgT>
 class TNPSEntry final : public NPSEntry {
-  static_assert((std::is_same_v<T, unsigned int> || std::is_same_v<T, bool>) &&
-                std::is_same_v<T, ArgT>);
+  static_assert((std::is_same_v<T, unsigned int> ||
+                 std::is_same_v<T, bool>)&&std::is_same_v<T, ArgT>);
   static_assert(sizeof(unsigned int) == 4);
 
  public:

@@ -1,8 +1,7 @@
 #include "cli/settings_command.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "app/bitvane_settings.h"
@@ -24,34 +23,50 @@ constexpr std::uint32_t kShownBytes = 32;
 
 const char* Reason(ErrorCode code) {
   switch (code) {
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_BUSY: return "the settings file is in use";
-    case ERROR_DISK_FULL: return "disk full";
+    case ERROR_ACCESS_DENIED:
+      return "access denied";
+    case ERROR_BUSY:
+      return "the settings file is in use";
+    case ERROR_DISK_FULL:
+      return "disk full";
     case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY: return "out of memory";
-    case ERROR_REGISTRY_CORRUPT: return "the settings file is damaged";
-    default: return "registry error";
+    case ERROR_OUTOFMEMORY:
+      return "out of memory";
+    case ERROR_REGISTRY_CORRUPT:
+      return "the settings file is damaged";
+    default:
+      return "registry error";
   }
 }
 
 std::string TypeName(std::uint32_t type) {
   switch (type) {
-    case REG_NONE: return "REG_NONE";
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
-    case REG_LINK: return "REG_LINK";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_QWORD: return "REG_QWORD";
-    default: return "type " + std::to_string(type);
+    case REG_NONE:
+      return "REG_NONE";
+    case REG_SZ:
+      return "REG_SZ";
+    case REG_EXPAND_SZ:
+      return "REG_EXPAND_SZ";
+    case REG_BINARY:
+      return "REG_BINARY";
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN:
+      return "REG_DWORD_BIG_ENDIAN";
+    case REG_LINK:
+      return "REG_LINK";
+    case REG_MULTI_SZ:
+      return "REG_MULTI_SZ";
+    case REG_QWORD:
+      return "REG_QWORD";
+    default:
+      return "type " + std::to_string(type);
   }
 }
 
 std::string Quoted(std::u16string_view text) {
-  return nlohmann::json(WideToUtf8(text)).dump(-1, ' ', false,
-                                               nlohmann::json::error_handler_t::replace);
+  return nlohmann::json(WideToUtf8(text))
+      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::u16string Units(const NRegKey::Value& value) {
@@ -119,7 +134,8 @@ int Show(std::ostream& out, std::ostream& err) {
   if (!key.Open(SettingsKeyPath(), KEY_READ)) {
     if (key.LastError() != static_cast<std::int32_t>(ERROR_FILE_NOT_FOUND)) {
       const auto code = static_cast<ErrorCode>(key.LastError());
-      err << "bitvane-cli: cannot read the settings: " << Reason(code) << " (error " << code << ")\n";
+      err << "bitvane-cli: cannot read the settings: " << Reason(code) << " (error " << code
+          << ")\n";
       return 1;
     }
     out << "none stored\n";
@@ -163,7 +179,8 @@ int Reset(std::ostream& out, std::ostream& err) {
     return 0;
   }
   if (code != ERROR_SUCCESS) {
-    err << "bitvane-cli: cannot delete the settings: " << Reason(code) << " (error " << code << ")\n";
+    err << "bitvane-cli: cannot delete the settings: " << Reason(code) << " (error " << code
+        << ")\n";
     return 1;
   }
   out << "settings deleted; the next start uses the defaults\n";

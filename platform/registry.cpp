@@ -35,7 +35,8 @@ struct Registry {
   ErrorCode batchError = ERROR_SUCCESS;  // a write inside the batch failed
 
   RegistryHive& Hive() {
-    if (!hive) hive = std::make_unique<RegistryHive>(path.empty() ? DefaultRegistryHivePath() : path);
+    if (!hive)
+      hive = std::make_unique<RegistryHive>(path.empty() ? DefaultRegistryHivePath() : path);
     return *hive;
   }
 
@@ -93,7 +94,8 @@ bool SplitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& pa
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = path.find(u'\\', start);
-    const auto part = path.substr(start, end == std::u16string_view::npos ? path.npos : end - start);
+    const auto part =
+        path.substr(start, end == std::u16string_view::npos ? path.npos : end - start);
     if (part.empty() || part.size() > kRegistryMaxKeyName) return false;
     parts.push_back(part);
     if (end == std::u16string_view::npos) return true;
@@ -194,7 +196,7 @@ ErrorCode CloseAll(Registry& registry) {
 
 // The user's home folder as the password file has it, for a process without HOME.
 std::string HomeFromPasswordFile() {
-  struct passwd entry{};
+  struct passwd entry {};
   struct passwd* found = nullptr;
   std::vector<char> buffer(16384);
   if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
@@ -405,7 +407,8 @@ ErrorCode RegQueryInfoKey(RegHandle handle, RegKeyInfo* info) {
   if (const ErrorCode error = Start(*call, handle, KEY_QUERY_VALUE, key, db)) return error;
   RegKeyInfo counts;
   if (db) {
-    SqliteStatement keys(db, "SELECT count(*), coalesce(max(length(name)), 0) FROM keys WHERE parent = ?");
+    SqliteStatement keys(
+        db, "SELECT count(*), coalesce(max(length(name)), 0) FROM keys WHERE parent = ?");
     keys.Bind(1, key.id);
     if (const int step = keys.Step(); step != SQLITE_ROW) return ErrorFromSqlite(step);
     counts.subKeys = static_cast<std::uint32_t>(keys.Int(0));
@@ -431,7 +434,8 @@ ErrorCode RegEnumValue(RegHandle handle, std::uint32_t index, char16_t* name,
   sqlite3* db = nullptr;
   if (const ErrorCode error = Start(*call, handle, KEY_QUERY_VALUE, key, db)) return error;
   if (!db) return ERROR_NO_MORE_ITEMS;
-  SqliteStatement query(db, "SELECT name, type FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
+  SqliteStatement query(db,
+                        "SELECT name, type FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
   query.Bind(1, key.id);
   query.Bind(2, index);
   const int step = query.Step();

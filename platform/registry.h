@@ -78,15 +78,14 @@ void SetRegistryHivePath(const std::string& path);
 // Opens `subKey` below `parent` (a path of names separated by backslashes; null or
 // empty: `parent` itself, as a new handle). Missing key: ERROR_FILE_NOT_FOUND; a name
 // that is empty or longer than kRegistryMaxKeyName: ERROR_INVALID_PARAMETER. Never writes.
-[[nodiscard]] ErrorCode RegOpenKey(RegHandle parent, const char16_t* subKey,
-                                   std::uint32_t access, RegHandle* result);
+[[nodiscard]] ErrorCode RegOpenKey(RegHandle parent, const char16_t* subKey, std::uint32_t access,
+                                   RegHandle* result);
 
 // Opens `subKey` below `parent`, creating every missing key of it; `disposition`
 // (optional) tells REG_CREATED_NEW_KEY when at least one key was made, else
 // REG_OPENED_EXISTING_KEY. Needs KEY_CREATE_SUB_KEY on `parent` (ERROR_ACCESS_DENIED).
-[[nodiscard]] ErrorCode RegCreateKey(RegHandle parent, const char16_t* subKey,
-                                     std::uint32_t access, RegHandle* result,
-                                     std::uint32_t* disposition);
+[[nodiscard]] ErrorCode RegCreateKey(RegHandle parent, const char16_t* subKey, std::uint32_t access,
+                                     RegHandle* result, std::uint32_t* disposition);
 
 // Ends a handle; closing a root is allowed and does nothing.
 [[nodiscard]] ErrorCode RegCloseKey(RegHandle key);

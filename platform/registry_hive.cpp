@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -23,7 +23,7 @@ namespace {
 
 // The roots' names in the order of their handles (already in upper case).
 constexpr std::u16string_view kRootNames[kRootCount] = {
-    u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE",    u"HKEY_USERS",
+    u"HKEY_CLASSES_ROOT",     u"HKEY_CURRENT_USER",   u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
     u"HKEY_PERFORMANCE_DATA", u"HKEY_CURRENT_CONFIG", u"HKEY_DYN_DATA"};
 
 // The files SQLite may keep beside a database; they belong to it and move with it.
@@ -177,7 +177,7 @@ Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
     if (errno == ENOENT) return {HiveState::Missing, ERROR_FILE_NOT_FOUND};
     return {HiveState::Unreachable, ErrorFromErrno(errno)};
   }
-  struct stat info{};
+  struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   const Header header = regular ? ReadHeader(fd) : Header::Empty;
   ::close(fd);
@@ -234,7 +234,7 @@ ErrorCode CreateFolders(const std::string& folder) {
     if (errno == EEXIST) continue;
     return ErrorFromErrno(errno);
   }
-  struct stat info{};
+  struct stat info {};
   if (::stat(folder.c_str(), &info) != 0) return ErrorFromErrno(errno);
   return S_ISDIR(info.st_mode) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
 }
@@ -306,7 +306,9 @@ ErrorCode ErrorFromSqlite(int result) noexcept {
   }
 }
 
-HiveState InspectHive(const std::string& path) { return InspectFile(path).state; }
+HiveState InspectHive(const std::string& path) {
+  return InspectFile(path).state;
+}
 
 std::string DamagedHiveName(const std::string& path, std::time_t when, int attempt) {
   std::tm utc{};
@@ -329,7 +331,7 @@ ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
   const std::time_t now = std::time(nullptr);
   for (int attempt = 1; attempt <= 1000; ++attempt) {
     const std::string target = DamagedHiveName(path, now, attempt);
-    struct stat info{};
+    struct stat info {};
     bool taken = ::lstat(target.c_str(), &info) == 0;
     for (const char* suffix : kCompanionSuffixes) {
       taken = taken || ::lstat((target + suffix).c_str(), &info) == 0;
@@ -377,9 +379,13 @@ ErrorCode RegistryHive::SetUpSchema() {
   const Judgement judgement = Judge(m_db.get());
   ErrorCode error = ERROR_SUCCESS;
   if (judgement.state == HiveState::Fresh) {
-    const std::string schema = std::string(kCreateKeys) + ";" + kCreateVals + ";"
-        "PRAGMA user_version = " + std::to_string(kHiveSchemaVersion) + ";"
-        "PRAGMA application_id = " + std::to_string(kHiveApplicationId) + ";";
+    const std::string schema = std::string(kCreateKeys) + ";" + kCreateVals +
+                               ";"
+                               "PRAGMA user_version = " +
+                               std::to_string(kHiveSchemaVersion) +
+                               ";"
+                               "PRAGMA application_id = " +
+                               std::to_string(kHiveApplicationId) + ";";
     error = Execute(schema.c_str());
     // The roots hang below the non-existent key 0.
     for (int root = 0; error == ERROR_SUCCESS && root < kRootCount; ++root) {

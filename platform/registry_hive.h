@@ -67,7 +67,10 @@ class RegistryHive {
   // Runs `sql` (no results) on the open connection.
   [[nodiscard]] ErrorCode Execute(const char* sql);
 
-  void Close() noexcept { m_db.reset(); m_ours = false; }
+  void Close() noexcept {
+    m_db.reset();
+    m_ours = false;
+  }
   [[nodiscard]] bool IsOpen() const noexcept { return m_db != nullptr; }
 
  private:

@@ -45,7 +45,7 @@ std::string FileBytes(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return ::stat(path.c_str(), &info) == 0;
 }
 
@@ -72,8 +72,8 @@ class SettingsStore : public ::testing::Test {
     }
     std::uint32_t LoadedCount() {
       std::uint32_t count = 0;
-      for (auto name : {kValueLowName, kValueHighName, kFloatFormatsName, kDoubleFormatsName,
-                        kDarkThemeName}) {
+      for (auto name :
+           {kValueLowName, kValueHighName, kFloatFormatsName, kDoubleFormatsName, kDarkThemeName}) {
         count += store.FindEntry(name)->Loaded() ? 1 : 0;
       }
       return count;
@@ -172,7 +172,8 @@ TEST_F(SettingsStore, NumbersAndFlagsAcceptOnlyFourByteDwords) {
       {kDarkThemeName, REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 0}), true, 7, false},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.name.begin(), row.name.end()) + " type " + std::to_string(row.type));
+    SCOPED_TRACE(std::string(row.name.begin(), row.name.end()) + " type " +
+                 std::to_string(row.type));
     RegHandle root = HKEY_CURRENT_USER;
     (void)RegDeleteTree(root, u"Software");
     Put(row.name, row.type, row.bytes);
@@ -254,7 +255,8 @@ TEST_F(SettingsStore, FingerprintsAndTexts) {
   NSTRList list;
   list.Add(u"ab");
   list.Add(u"");
-  NPSStore store(u"Set");
+  NPSLock lock;  // adding looks entries up under the same lock
+  NPSStore store(u"Set", &lock);
   ASSERT_TRUE(store.InitFromApp(u"Kelmo\\", u"Bitvane"));
   EXPECT_EQ(store.KeyPath(), u"HKCU\\Software\\Kelmo\\Bitvane\\Settings");
   ASSERT_TRUE(store.AddUInt(u"N", &number));

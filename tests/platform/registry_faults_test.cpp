@@ -216,7 +216,8 @@ TEST_F(HiveFaultsTest, CompanionFilesStayWithADamagedFile) {
     EXPECT_EQ(InspectHive(hive), HiveState::Damaged);
     RegHandle key = 0;
     EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    for (const auto& [name, bytes] : files) EXPECT_TRUE(ReadFile(m_dir.Join(name)) == bytes) << name;
+    for (const auto& [name, bytes] : files)
+      EXPECT_TRUE(ReadFile(m_dir.Join(name)) == bytes) << name;
     EXPECT_EQ(Listing(m_dir.Path()).size(), files.size());
 
     ASSERT_EQ(SetText(HKEY_CURRENT_USER, u"v", "new"), ERROR_SUCCESS);
