@@ -7,20 +7,36 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
 
 namespace bitvane {
 namespace {
 
-constexpr std::uint32_t kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
+constexpr std::uint32_t kReadWrite = KEY_READ | KEY_WRITE;
 
-std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(std::u16string_view text) {
+  return std::string(text.begin(), text.end());
+}
 
 // Deterministic bytes with no period of 256, so a shifted or truncated copy shows.
-std::vector<std::uint8_t> Pattern(std::size_t size) {
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = std::uint8_t((i * 2654435761u) >> 13);
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = char((i * 2654435761u) >> 13);
   return bytes;
+}
+
+// Stores REG_DWORD "N" in `subKey` below `root`.
+ErrorCode PutDword(RegHandle root, const char16_t* subKey, std::uint32_t number) {
+  return test::StoreValue(root, subKey, u"N", REG_DWORD, {reinterpret_cast<char*>(&number), 4});
+}
+
+// The REG_DWORD "N" of an open key; ~0 when it cannot be read.
+std::uint32_t GetDword(NRegKey& key) {
+  NRegKey::Value value;
+  std::uint32_t number = ~0u;
+  if (key.QueryValue(value, u"N") && value.Size() == 4) std::memcpy(&number, value.Data(), 4);
+  return number;
 }
 
 class RegKeyTest : public ::testing::Test {
@@ -29,23 +45,6 @@ class RegKeyTest : public ::testing::Test {
     ASSERT_TRUE(m_dir.Made());
     m_hive = m_dir.Join("hive/registry.sqlite3");
     SetRegistryHivePath(m_hive);
-  }
-
-  // Stores REG_DWORD "N" in `subKey` below `root` through raw handles.
-  static void PutDword(RegHandle root, const char16_t* subKey, std::uint32_t number) {
-    RegHandle key = 0;
-    ASSERT_EQ(RegCreateKey(root, subKey, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValue(key, u"N", REG_DWORD, reinterpret_cast<const std::uint8_t*>(&number), 4),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  }
-
-  // The REG_DWORD "N" of an open key; ~0 when it cannot be read.
-  static std::uint32_t GetDword(NRegKey& key) {
-    NRegKey::Value value;
-    std::uint32_t number = ~0u;
-    if (key.QueryValue(value, u"N") && value.Size() == 4) std::memcpy(&number, value.Data(), 4);
-    return number;
   }
 
   test::TempDir m_dir;
@@ -66,7 +65,7 @@ TEST_F(RegKeyTest, EverySpellingOpensItsRoot) {
       {HKEY_DYN_DATA, {u"HKEY_dyn_DATA", u"hDd", u"hkdD"}},
   };
   // Each root holds its own number, so a spelling mapped to the wrong root reads another.
-  for (const auto& row : rows) PutDword(row.root, u"Probe", row.root);
+  for (const auto& row : rows) ASSERT_EQ(PutDword(row.root, u"Probe", row.root), ERROR_SUCCESS);
   for (const auto& row : rows) {
     for (const std::u16string_view spelling : row.spellings) {
       SCOPED_TRACE(Narrow(spelling));
@@ -77,63 +76,72 @@ TEST_F(RegKeyTest, EverySpellingOpensItsRoot) {
   }
 }
 
-TEST_F(RegKeyTest, OpenParsesThePath) {
-  PutDword(HKEY_CURRENT_USER, u"Software\\X", 7);
-  const struct {
-    std::u16string_view path;
-    std::int32_t error;
-  } rows[] = {
-      {u"", 87},
-      {u"\\HKCU\\Software\\X", 87},
-      {u"Software\\X", 87},
-      {u"HKCUX\\Software\\X", 87},
-      {u"HKCU \\Software\\X", 87},
-      {u"\uFF28\uFF2B\uFF23\uFF35\\Software\\X", 87},  // full-width letters
-      {u"HKCU\\Software\\Missing", 2},
-      {u"HKCU", 0},
-      {u"HKCU\\Software\\\\X", 0},
-      {u"hkcu\\\\SOFTWARE\\x\\\\", 0},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(Narrow(row.path));
-    NRegKey key;
-    EXPECT_EQ(key.Open(row.path, KEY_READ), row.error == 0);
-    EXPECT_EQ(key.LastError(), row.error);
-    EXPECT_EQ(key.Access(), row.error == 0 ? KEY_READ : 0u);
-    if (row.error == 0 && row.path.size() > 4) {
-      EXPECT_EQ(GetDword(key), 7u);
-    }
-  }
-}
-
-TEST_F(RegKeyTest, CreatesMissingKeysOnlyWithCreateAccess) {
+TEST_F(RegKeyTest, OpenParsesThePathAndCreatesOnlyWithCreateAccess) {
   NRegKey key;
-  ASSERT_FALSE(key.Open(u"HKCU\\Software\\NewA\\NewB", KEY_READ));
+  ASSERT_FALSE(key.Open(u"HKCU\\Software\\X", KEY_READ));
   EXPECT_EQ(key.LastError(), 2);
   EXPECT_FALSE(std::filesystem::exists(m_dir.Join("hive")));  // not even the folder
-  PutDword(HKEY_CURRENT_USER, u"Software", 0);
-
+  ASSERT_EQ(PutDword(HKEY_CURRENT_USER, u"Software\\X", 7), ERROR_SUCCESS);
   const struct {
     std::u16string_view path;
     std::uint32_t access;
-    bool created;
+    std::int32_t error;
+    std::uint32_t number = ~0u;  // "N" of the opened key
+    bool created = false;
   } rows[] = {
-      {u"HKCU\\Software\\NewA\\NewB", kReadWrite, true},  // two new keys
-      {u"HKCU\\Software\\NewA\\NewB", kReadWrite, false},
-      {u"HKCU\\Software\\NewA\\NewB\\NewC", kReadWrite, true},  // one new key after old ones
-      {u"HKCU\\Software\\NewA\\NewB\\NewC", KEY_READ, false},
+      {u"", KEY_READ, 87},
+      {u"\\HKCU\\Software\\X", KEY_READ, 87},
+      {u"Software\\X", KEY_READ, 87},
+      {u"HKCUX\\Software\\X", KEY_READ, 87},
+      {u"HKCU \\Software\\X", KEY_READ, 87},
+      {u"\uFF28\uFF2B\uFF23\uFF35\\Software\\X", KEY_READ, 87},  // full-width letters
+      {u"HKCU\\Software\\Missing", KEY_READ, 2},
+      {u"HKCU", KEY_READ, 0},
+      {u"HKCU\\Software\\\\X", KEY_READ, 0, 7},
+      {u"hkcu\\\\SOFTWARE\\x\\\\", KEY_READ, 0, 7},
+      {u"HKCU\\Software\\NewA\\NewB", kReadWrite, 0, ~0u, true},  // two new keys
+      {u"HKCU\\Software\\NewA\\NewB", kReadWrite, 0},
+      {u"HKCU\\Software\\NewA\\NewB\\NewC", kReadWrite, 0, ~0u, true},  // one after old ones
+      {u"HKCU\\Software\\NewA\\NewB\\NewC", KEY_READ, 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(Narrow(row.path));
-    ASSERT_TRUE(key.Open(row.path, row.access)) << key.LastError();
+    EXPECT_EQ(key.Open(row.path, row.access), row.error == 0);
+    EXPECT_EQ(key.LastError(), row.error);
+    EXPECT_EQ(key.Access(), row.error == 0 ? row.access : 0u);
     EXPECT_EQ(key.Created(), row.created);
-    EXPECT_EQ(key.Access(), row.access);
+    EXPECT_EQ(GetDword(key), row.number);
+    EXPECT_TRUE(key.Close());  // forgets the key
+    EXPECT_EQ(key.Handle(), 0u);
+    EXPECT_EQ(key.Access(), 0u);
+    EXPECT_FALSE(key.Created());
   }
+  // Changing the hive drops every handle: Close reports it and still forgets the key.
+  ASSERT_TRUE(key.Open(u"HKCU\\Software\\X", KEY_READ));
+  SetRegistryHivePath(m_hive);
+  EXPECT_FALSE(key.Close());
+  EXPECT_EQ(key.LastError(), 6);
+  EXPECT_EQ(key.Handle(), 0u);
+  EXPECT_TRUE(key.Close());
 }
 
-TEST_F(RegKeyTest, QueryValueReturnsEveryByte) {
+TEST_F(RegKeyTest, ReadsEveryByteAndListsNamesInCreationOrder) {
+  NRegKey key;
+  NSTRList names;
+  EXPECT_FALSE(key.ListValueNames(names));
+  EXPECT_EQ(key.LastError(), 6);
+  ASSERT_TRUE(key.Open(u"HKCU\\Software\\Values", kReadWrite));
+  NRegKey::Value value;
+  ASSERT_FALSE(key.QueryValue(value, u"Absent"));
+  names.Add(u"stale");
+  SetLastError(ERROR_SUCCESS);
+  ASSERT_TRUE(key.ListValueNames(names));
+  EXPECT_EQ(names.Count(), 0u);
+  EXPECT_EQ(key.LastError(), 0);
+  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+
   const struct {
-    std::u16string_view name;
+    std::u16string name;
     std::uint32_t type;
     std::uint32_t size;
   } rows[] = {
@@ -143,18 +151,23 @@ TEST_F(RegKeyTest, QueryValueReturnsEveryByte) {
       {u"Scratch", REG_BINARY, NRegKey::kScratchSize},
       {u"ScratchPlus1", REG_MULTI_SZ, NRegKey::kScratchSize + 1},
       {u"Empty", REG_SZ, 0},
+      {std::u16string(kRegistryMaxValueName, u'n'), REG_BINARY, 1},  // must fit the list
   };
-  NRegKey key;
-  ASSERT_TRUE(key.Open(u"HKCU\\Software\\Values", kReadWrite));
+  std::vector<std::u16string> written;
   for (const auto& row : rows) {
-    ASSERT_EQ(RegSetValue(key.Handle(), std::u16string(row.name).c_str(), row.type,
-                          Pattern(row.size).data(), row.size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(test::SetBytes(key.Handle(), row.name.c_str(), Pattern(row.size), row.type), 0u);
+    written.push_back(row.name);
   }
+  // A failed read empties the value.
+  ASSERT_TRUE(key.QueryValue(value, u"Big"));
+  EXPECT_FALSE(key.QueryValue(value, u"Absent"));
+  EXPECT_EQ(key.LastError(), 2);
+  EXPECT_EQ(value.Type(), REG_NONE);
+  EXPECT_EQ(value.Size(), 0u);
+  EXPECT_EQ(value.Data(), nullptr);
   // One Value for every row: each query must replace all that the one before left.
-  NRegKey::Value value;
   for (const auto& row : rows) {
-    SCOPED_TRACE(Narrow(row.name));
+    SCOPED_TRACE(Narrow(row.name.substr(0, 12)));
     ASSERT_TRUE(key.QueryValue(value, row.name)) << key.LastError();
     EXPECT_EQ(key.LastError(), 0);
     EXPECT_EQ(value.Type(), row.type);
@@ -168,58 +181,10 @@ TEST_F(RegKeyTest, QueryValueReturnsEveryByte) {
     EXPECT_EQ(value.Data()[row.size], 0);
     EXPECT_EQ(value.Data()[row.size + 1], 0);
   }
-
-  ASSERT_TRUE(key.QueryValue(value, u"Big"));
-  EXPECT_FALSE(key.QueryValue(value, u"Absent"));
-  EXPECT_EQ(key.LastError(), 2);
-  EXPECT_EQ(value.Type(), REG_NONE);
-  EXPECT_EQ(value.Size(), 0u);
-  EXPECT_EQ(value.Data(), nullptr);
-}
-
-TEST_F(RegKeyTest, ListValueNamesInCreationOrder) {
-  NRegKey key;
-  NSTRList names;
-  EXPECT_FALSE(key.ListValueNames(names));
-  EXPECT_EQ(key.LastError(), 6);
-
-  ASSERT_TRUE(key.Open(u"HKCU\\Software\\Listed", kReadWrite));
-  NRegKey::Value value;
-  ASSERT_FALSE(key.QueryValue(value, u"Absent"));
-  names.Add(u"stale");
-  SetLastError(ERROR_SUCCESS);
-  ASSERT_TRUE(key.ListValueNames(names));
-  EXPECT_EQ(names.Count(), 0u);
-  EXPECT_EQ(key.LastError(), 0);
-  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-
-  // The longest name a value may have must fit the list's buffer.
-  const std::u16string written[] = {u"Zeta", u"alpha", std::u16string(kRegistryMaxValueName, u'n'),
-                                    u"", u"Mid"};
-  for (const std::u16string& name : written) {
-    ASSERT_EQ(RegSetValue(key.Handle(), name.c_str(), REG_SZ, nullptr, 0), ERROR_SUCCESS);
-  }
-
   SetLastError(ERROR_SUCCESS);
   ASSERT_TRUE(key.ListValueNames(names));
   EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
-  std::vector<std::u16string> listed(names.begin(), names.end());
-  EXPECT_EQ(listed, std::vector<std::u16string>(std::begin(written), std::end(written)));
-}
-
-TEST_F(RegKeyTest, CloseForgetsTheKey) {
-  NRegKey key;
-  for (const bool dropped : {false, true}) {
-    ASSERT_TRUE(key.Open(u"HKCU\\Software\\Closing", kReadWrite));
-    // Changing the hive drops every handle: the failure is reported, the key still forgotten.
-    if (dropped) SetRegistryHivePath(m_hive);
-    EXPECT_EQ(key.Close(), !dropped);
-    EXPECT_EQ(key.LastError(), dropped ? 6 : 0);
-    EXPECT_EQ(key.Handle(), 0u);
-    EXPECT_EQ(key.Access(), 0u);
-    EXPECT_FALSE(key.Created());
-    EXPECT_TRUE(key.Close());
-  }
+  EXPECT_EQ(std::vector<std::u16string>(names.begin(), names.end()), written);
 }
 
 }  // namespace
