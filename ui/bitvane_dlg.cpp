@@ -63,6 +63,7 @@ void BitvaneDlg::InitDialog() {
   ApplyTheme(m_views.darkTheme);
   m_views.RefreshViews();
   m_views.ShowStatus();
+  SetInitialFocus(this, MainDialogTemplate());
 }
 
 void BitvaneDlg::ApplyInputFont() {

@@ -1,10 +1,10 @@
 #include "ui/button_look.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
-
 #include <vector>
 
 #include "ui/button_tints.h"
@@ -31,6 +31,46 @@ void DrawDottedOutline(QPainter& painter, const QRect& outline, const QColor& co
   painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
 }
 
+// The pixels the text's ink covers when drawText lays it out in `rect` with `flags`,
+// mnemonic underline included: found by drawing it once more into a mask of the same
+// density, since font metrics alone miss the underline and the hinting.
+QRect TextInk(const QPainter& painter, const QRect& rect, int flags, const QString& text) {
+  QImage mask(rect.size(), QImage::Format_Grayscale8);
+  const QPaintDevice* device = painter.device();
+  if (device != nullptr) {
+    constexpr double kInchesPerMetre = 1 / 0.0254;
+    mask.setDotsPerMeterX(qRound(device->logicalDpiX() * kInchesPerMetre));
+    mask.setDotsPerMeterY(qRound(device->logicalDpiY() * kInchesPerMetre));
+  }
+  mask.fill(0);
+  {
+    QPainter maskPainter(&mask);
+    maskPainter.setFont(painter.font());
+    maskPainter.setPen(Qt::white);
+    maskPainter.drawText(QRect(QPoint(0, 0), rect.size()), flags, text);
+  }
+  QRect ink;
+  for (int y = 0; y < mask.height(); ++y) {
+    const uchar* row = mask.constScanLine(y);
+    for (int x = 0; x < mask.width(); ++x) {
+      if (row[x] != 0) ink |= QRect(x, y, 1, 1);
+    }
+  }
+  return ink.translated(rect.topLeft());
+}
+
+// The focus outline: 3 pixels inside every edge, moved towards the frame (never onto
+// it) where a low or narrow button would have it run through the text.
+QRect FocusOutline(const QRect& rect, const QRect& ink) {
+  int dx = 3;
+  int dy = 3;
+  if (!ink.isEmpty()) {
+    while (dy > 1 && (rect.top() + dy >= ink.top() || rect.bottom() - dy <= ink.bottom())) --dy;
+    while (dx > 1 && (rect.left() + dx >= ink.left() || rect.right() - dx <= ink.right())) --dx;
+  }
+  return rect.adjusted(dx, dy, -dx, -dy);
+}
+
 }  // namespace
 
 void PaintOwnerButton(QPainter& painter, const QRect& rect, const ButtonLook& look) {
@@ -54,13 +94,18 @@ void PaintOwnerButton(QPainter& painter, const QRect& rect, const ButtonLook& lo
 
   painter.fillRect(rect, ToQColor(frame));
   painter.fillRect(rect.adjusted(1, 1, -1, -1), ToQColor(face));
-  // 3 pixels in from every edge: the outline sits two face pixels away from the frame.
-  if (look.focus) DrawDottedOutline(painter, rect.adjusted(3, 3, -3, -3), ToQColor(frame));
 
-  painter.setPen(ToQColor(text));
   const int textFlags =
       Qt::TextSingleLine | (look.underlineMnemonic ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
   const bool hasIcon = !look.icon.isNull() && !look.iconSize.isEmpty();
+  if (look.focus) {
+    const QRect ink = hasIcon || look.text.isEmpty()
+                          ? QRect()
+                          : TextInk(painter, rect, textFlags | Qt::AlignCenter, look.text);
+    DrawDottedOutline(painter, FocusOutline(rect, ink), ToQColor(frame));
+  }
+
+  painter.setPen(ToQColor(text));
   if (!hasIcon) {
     if (!look.text.isEmpty()) painter.drawText(rect, textFlags | Qt::AlignCenter, look.text);
   } else {

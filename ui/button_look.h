@@ -42,8 +42,10 @@ struct ButtonLook {
 // channel; disabled greys text and frame; hovering tints the face with the hover channel;
 // the default button tints the frame with the hover channel. The face fills the rectangle,
 // the frame takes its outermost pixels, a dotted frame-coloured outline 3 pixels inside
-// marks the focus. The text is centred on one line; with an icon, icon and text are
-// centred together, `gap` apart, and a disabled button draws the icon's disabled form.
+// marks the focus; on a button too low or narrow for that it moves towards the frame,
+// never onto it, so that it does not run through a text without icon. The text is centred on one
+// line; with an icon, icon and text are centred together, `gap` apart, and a disabled button draws
+// the icon's disabled form.
 void PaintOwnerButton(QPainter& painter, const QRect& rect, const ButtonLook& look);
 
 }  // namespace bitvane

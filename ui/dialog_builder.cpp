@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextEdit>
 
 #include "ui/control_ids.h"
+#include "ui/info_box.h"
 #include "ui/owner_button.h"
 
 namespace bitvane {
@@ -14,7 +14,9 @@ namespace bitvane {
 namespace {
 
 // Rounded a * b / c, as the platform's dialog-unit conversion rounds.
-int MulDiv(int a, int b, int c) { return (2 * a * b + c) / (2 * c); }
+int MulDiv(int a, int b, int c) {
+  return (2 * a * b + c) / (2 * c);
+}
 
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -40,7 +42,7 @@ QWidget* MakeWidget(const DialogItem& item, QDialog* dialog) {
     }
     case ItemKind::Input: {
       auto* input = new QLineEdit(text, dialog);
-      input->setAlignment((centred                          ? Qt::AlignHCenter
+      input->setAlignment((centred                             ? Qt::AlignHCenter
                            : (item.style & kRightAligned) != 0 ? Qt::AlignRight
                                                                : Qt::AlignLeft) |
                           Qt::AlignVCenter);
@@ -48,14 +50,7 @@ QWidget* MakeWidget(const DialogItem& item, QDialog* dialog) {
       return input;
     }
     case ItemKind::InfoBox: {
-      auto* box = new QTextEdit(dialog);
-      box->setReadOnly(true);
-      box->setAcceptRichText(false);
-      box->setLineWrapMode(QTextEdit::NoWrap);
-      box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-      box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      box->document()->setDocumentMargin(1);
+      auto* box = new InfoBox(dialog);
       if (centred) box->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
       box->setPlainText(text);
       return box;
@@ -74,8 +69,11 @@ DialogUnits DialogUnits::Of(const QFont& font) {
 }
 
 QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
-  return QRect(MulDiv(x, baseX, 4), MulDiv(y, baseY, 8), MulDiv(width, baseX, 4),
-               MulDiv(height, baseY, 8));
+  // Each edge on its own, as the platform maps a dialog rectangle: rounding a width or
+  // height apart from its edge could make neighbours that are apart overlap by a pixel.
+  const int left = MulDiv(x, baseX, 4);
+  const int top = MulDiv(y, baseY, 8);
+  return QRect(left, top, MulDiv(x + width, baseX, 4) - left, MulDiv(y + height, baseY, 8) - top);
 }
 
 void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTemplate) {
@@ -103,6 +101,18 @@ void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTempla
       if (auto* label = qobject_cast<QLabel*>(widget)) pendingLabel = label;
     }
   }
+}
+
+QWidget* SetInitialFocus(QDialog* dialog, const DialogTemplate& dialogTemplate) {
+  for (const DialogItem& item : dialogTemplate.items) {
+    if ((item.style & kTabStop) == 0) continue;
+    QWidget* control = FindControl(dialog, item.id);
+    if (control == nullptr || control->isHidden() || !control->isEnabled()) continue;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* input = qobject_cast<QLineEdit*>(control)) input->selectAll();
+    return control;
+  }
+  return nullptr;
 }
 
 }  // namespace bitvane

@@ -18,6 +18,8 @@ struct DialogUnits {
   int baseY;  // character height, pixels
 
   [[nodiscard]] static DialogUnits Of(const QFont& font);
+  // The pixel rectangle of a rectangle in dialog units. Its four edges are converted
+  // one by one, so rectangles that are apart in dialog units stay apart in pixels.
   [[nodiscard]] QRect ToPixels(int x, int y, int width, int height) const;
 };
 
@@ -25,5 +27,10 @@ struct DialogUnits {
 // id: push buttons (OwnerButton when owner-drawn), labels, single-line inputs and
 // read-only multi-line boxes with centred text. Sets the caption and a fixed client size.
 void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTemplate);
+
+// A dialog's start: the focus goes to the first control of the template with a tab stop
+// that is visible and enabled, and an input line there gets its whole text selected, so
+// that the first key typed replaces it. Returns that control, or null when there is none.
+QWidget* SetInitialFocus(QDialog* dialog, const DialogTemplate& dialogTemplate);
 
 }  // namespace bitvane

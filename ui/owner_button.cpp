@@ -2,6 +2,7 @@
 
 #include <QEnterEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -83,6 +84,17 @@ void OwnerButton::leaveEvent(QEvent* event) {
 void OwnerButton::mouseMoveEvent(QMouseEvent* event) {
   if (rect().contains(event->position().toPoint())) SetHovering(true);
   QPushButton::mouseMoveEvent(event);
+}
+
+void OwnerButton::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (enter && modifiers == Qt::NoModifier && !event->isAutoRepeat()) {
+    click();
+    event->accept();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
 }
 
 }  // namespace bitvane

@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QString>
-
 #include <cstdint>
 
 #include "core/view_controls.h"
@@ -13,6 +12,7 @@
 
 class QEnterEvent;
 class QEvent;
+class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
 
@@ -47,6 +47,9 @@ class OwnerButton : public QPushButton {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  // Enter and Return press the focused button, as Space does. The button is never an
+  // auto-default one, so Enter in an input line still presses nothing.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // The record that paintEvent draws: text, icon, resolved colours and the state.

@@ -12,14 +12,18 @@
 #include "tests/ui/ui_test_registry.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/info_box.h"
 #include "ui/owner_button.h"
 
 namespace bitvane {
 namespace {
 
-constexpr int kByte0 = 1017, kByte3 = 1014, kLowInt = 1020, kHugeInt = 1005, kDouble = 1001;
+constexpr int kByte0 = 1017, kByte3 = 1014, kByte7 = 1010, kLowInt = 1020, kHugeInt = 1005,
+              kDouble = 1001, kHugeInfo = 1022, kHugeBSwap = 1062;
 
-QColor Base(QWidget* widget) { return widget->palette().color(QPalette::Base); }
+QColor Base(QWidget* widget) {
+  return widget->palette().color(QPalette::Base);
+}
 
 class BitvaneDlgTest : public QObject {
   Q_OBJECT
@@ -82,6 +86,97 @@ class BitvaneDlgTest : public QObject {
     }
   }
 
+  // Items that are apart in dialog units stay apart in pixels, for every size of the
+  // dialog font (the swap buttons end where the inputs below them begin).
+  void noItemsApartInDialogUnitsOverlapInPixels() {
+    const auto items = MainDialogTemplate().items;
+    for (int baseX = 4; baseX <= 16; ++baseX) {
+      for (int baseY = 8; baseY <= 32; ++baseY) {
+        const DialogUnits units{baseX, baseY};
+        for (std::size_t i = 0; i < items.size(); ++i) {
+          const DialogItem& a = items[i];
+          for (std::size_t j = i + 1; j < items.size(); ++j) {
+            const DialogItem& b = items[j];
+            if (QRect(a.x, a.y, a.width, a.height).intersects(QRect(b.x, b.y, b.width, b.height)))
+              continue;
+            if (units.ToPixels(a.x, a.y, a.width, a.height)
+                    .intersects(units.ToPixels(b.x, b.y, b.width, b.height))) {
+              QFAIL(qPrintable(QStringLiteral("%1 and %2 overlap at %3 x %4")
+                                   .arg(a.id)
+                                   .arg(b.id)
+                                   .arg(baseX)
+                                   .arg(baseY)));
+            }
+          }
+        }
+      }
+    }
+  }
+
+  // The start selects the first input line's text, so the first key replaces the "0".
+  void firstKeyReplacesTheStartText() {
+    QCOMPARE(QApplication::focusWidget(), Line(kByte7));
+    QCOMPARE(Line(kByte7)->selectedText(), QStringLiteral("0"));
+    QTest::keyClicks(Line(kByte7), QStringLiteral("0x41"));
+    QCOMPARE(Line(kByte7)->text(), QStringLiteral("0x41"));
+    QCOMPARE(Status(), QStringLiteral("(no problem)"));
+    QCOMPARE(m_dialog->Value().ToU64(), 0x4100000000000000ull);
+  }
+
+  // Enter presses the focused swap button, as Space does.
+  void enterPressesTheFocusedButton() {
+    Type(kHugeInt, QStringLiteral("0x0123456789ABCDEF"));
+    auto* swap = qobject_cast<QPushButton*>(FindControl(m_dialog.get(), kHugeBSwap));
+    swap->setFocus();
+    QTest::keyClick(swap, Qt::Key_Return);
+    QCOMPARE(m_dialog->Value().ToU64(), 0xEFCDAB8967452301ull);
+    QTest::keyClick(swap, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(m_dialog->Value().ToU64(), 0x0123456789ABCDEFull);
+    QVERIFY(m_dialog->isVisible());
+  }
+
+  // A focused information box shows a frame in its text colour in either theme; leaving
+  // it for another control drops its selection, a context menu does not.
+  void informationBoxFocus_data() {
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+  }
+  void informationBoxFocus() {
+    QFETCH(bool, dark);
+    m_dialog->ApplyTheme(dark);
+    auto* box = qobject_cast<InfoBox*>(FindControl(m_dialog.get(), kHugeInfo));
+    QVERIFY(box != nullptr);
+    const QColor text = box->palette().color(QPalette::Text);
+    // The two outermost pixels in the middle of each edge.
+    const auto edges = [box] {
+      const QImage image = box->grab().toImage();
+      const int w = image.width(), h = image.height();
+      QList<QColor> colors;
+      for (int i = 0; i < 2; ++i) {
+        colors << image.pixelColor(i, h / 2) << image.pixelColor(w / 2, i)
+               << image.pixelColor(w - 1 - i, h / 2) << image.pixelColor(w / 2, h - 1 - i);
+      }
+      return colors;
+    };
+    QVERIFY(!edges().contains(text));
+
+    Line(kHugeInt)->setFocus();
+    QTest::keyClick(Line(kHugeInt), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    QCOMPARE(edges(), QList<QColor>(8, text));
+
+    box->selectAll();
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(box, &popup);
+    QVERIFY(box->textCursor().hasSelection());
+    box->setFocus();
+    Line(kDouble)->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), Line(kDouble));
+    QVERIFY(!box->textCursor().hasSelection());
+    QVERIFY(!edges().contains(text));
+  }
+
   void tabOrderFollowsTheTemplateAndLabelsPointAhead() {
     QList<int> expected;
     for (const DialogItem& item : MainDialogTemplate().items) {
@@ -91,12 +186,15 @@ class BitvaneDlgTest : public QObject {
     QWidget* first = FindControl(m_dialog.get(), expected.first());
     QWidget* widget = first;
     do {
-      if (widget->focusPolicy() == Qt::StrongFocus && ControlIdOf(widget) != 0) chain << ControlIdOf(widget);
+      if (widget->focusPolicy() == Qt::StrongFocus && ControlIdOf(widget) != 0)
+        chain << ControlIdOf(widget);
       widget = widget->nextInFocusChain();
     } while (widget != first);
     QCOMPARE(chain, expected);
-    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1054))->buddy(), FindControl(m_dialog.get(), 1018));
-    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1045))->buddy(), FindControl(m_dialog.get(), kByte0));
+    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1054))->buddy(),
+             FindControl(m_dialog.get(), 1018));
+    QCOMPARE(qobject_cast<QLabel*>(FindControl(m_dialog.get(), 1045))->buddy(),
+             FindControl(m_dialog.get(), kByte0));
     // The focus starts in the byte #7 input line.
     QCOMPARE(QApplication::focusWidget(), FindControl(m_dialog.get(), 1010));
   }
@@ -104,7 +202,8 @@ class BitvaneDlgTest : public QObject {
   void startShowsTheValueAndAllClear() {
     QCOMPARE(Status(), QStringLiteral("(no problem)"));
     QCOMPARE(Base(Line(kStatusLine)), QColor(153, 255, 153));
-    for (const ValueView& view : ViewTable()) QCOMPARE(Line(view.input)->text(), QStringLiteral("0"));
+    for (const ValueView& view : ViewTable())
+      QCOMPARE(Line(view.input)->text(), QStringLiteral("0"));
     // The input lines have the enlarged font: 20 over 12 of the dialog's.
     const double ratio = Line(kByte0)->font().pointSizeF() / m_dialog->font().pointSizeF();
     QVERIFY2(ratio > 1.5 && ratio < 1.8, qPrintable(QString::number(ratio)));

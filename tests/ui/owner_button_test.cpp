@@ -10,12 +10,12 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QtTest>
-
 #include <climits>
 
 #include "tests/ui/ui_test_registry.h"
 #include "ui/button_look.h"
 #include "ui/button_tints.h"
+#include "ui/dialog_builder.h"
 #include "ui/qt_colors.h"
 
 namespace bitvane {
@@ -55,11 +55,12 @@ constexpr int kShownText = Qt::TextSingleLine | Qt::TextShowMnemonic;
   return look;
 }
 
-[[nodiscard]] QImage Render(const ButtonLook& look, QSize imageSize, const QRect& rect) {
+[[nodiscard]] QImage Render(const ButtonLook& look, QSize imageSize, const QRect& rect,
+                            const QFont& font = PixelExactFont()) {
   QImage image(imageSize, QImage::Format_RGB32);
   image.fill(kUntouched);
   QPainter painter(&image);
-  painter.setFont(PixelExactFont());
+  painter.setFont(font);
   PaintOwnerButton(painter, rect, look);
   return image;
 }
@@ -107,12 +108,15 @@ class OwnerButtonTest : public QObject {
   void textColour();
   void iconAndText_data();
   void iconAndText();
+  void focusOutlineClearsTheText_data();
+  void focusOutlineClearsTheText();
   void widgetStates_data();
   void widgetStates();
   void widgetDefaultColours();
   void widgetFocus();
   void widgetHover();
   void widgetFallbackIcon();
+  void widgetEnterPresses();
 };
 
 void OwnerButtonTest::tint_data() {
@@ -292,8 +296,8 @@ void OwnerButtonTest::iconAndText_data() {
   QTest::addColumn<bool>("disabled");
   QTest::newRow("icon alone") << QString() << QSize(60, 24) << QSize(16, 16) << 4 << false;
   QTest::newRow("icon alone, odd") << QString() << QSize(61, 25) << QSize(15, 13) << 4 << false;
-  QTest::newRow("icon and text")
-      << QStringLiteral("Swap") << QSize(90, 24) << QSize(16, 16) << 4 << false;
+  QTest::newRow("icon and text") << QStringLiteral("Swap") << QSize(90, 24) << QSize(16, 16) << 4
+                                 << false;
   QTest::newRow("icon and text, odd")
       << QStringLiteral("Swap") << QSize(91, 27) << QSize(15, 15) << 7 << false;
   QTest::newRow("mnemonic not measured")
@@ -335,6 +339,57 @@ void OwnerButtonTest::iconAndText() {
   QVERIFY2(textBounds.left() >= textLeft - 1 && textBounds.left() <= textLeft + 2,
            qPrintable(Describe(textBounds) + QStringLiteral(" should start at %1").arg(textLeft)));
   QVERIFY(textBounds.right() <= textLeft + textWidth);
+}
+
+// The swap buttons are 40 x 10 dialog units: at the usual dialog fonts the text fills
+// most of that height. The dotted focus outline keeps 3 pixels from the edges where
+// there is room, moves towards the frame where there is not, and never runs through the
+// text nor onto the frame.
+void OwnerButtonTest::focusOutlineClearsTheText_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("pixelSize");
+  QTest::addColumn<QSize>("buttonSize");  // empty: 40 x 10 dialog units of the font
+  QTest::addColumn<int>("inset");         // the outline's distance from the edges; 0: any
+  for (const int pixelSize : {11, 12, 13, 15, 17, 20}) {
+    for (const QString& text :
+         {QStringLiteral("W-Swap"), QStringLiteral("DW-Swap"), QStringLiteral("For&mats")}) {
+      QTest::addRow("%s at %d px", qPrintable(text), pixelSize)
+          << text << pixelSize << QSize() << 0;
+    }
+  }
+  QTest::newRow("room to spare") << QStringLiteral("Swap") << 12 << QSize(90, 40) << 3;
+  QTest::newRow("no text") << QString() << 12 << QSize(30, 12) << 3;
+}
+
+void OwnerButtonTest::focusOutlineClearsTheText() {
+  QFETCH(QString, text);
+  QFETCH(int, pixelSize);
+  QFETCH(QSize, buttonSize);
+  QFETCH(int, inset);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(pixelSize);
+  font.setStyleStrategy(QFont::NoAntialias);
+  if (buttonSize.isEmpty()) buttonSize = DialogUnits::Of(font).ToPixels(0, 0, 40, 10).size();
+  const QRect button(QPoint(0, 0), buttonSize);
+
+  ButtonLook look = PlainLook(text);
+  const QImage plain = Render(look, buttonSize, button, font);
+  look.focus = true;
+  const QImage focused = Render(look, buttonSize, button, font);
+  QRect dots;  // the pixels that the focus adds
+  for (int y = 0; y < buttonSize.height(); ++y) {
+    for (int x = 0; x < buttonSize.width(); ++x) {
+      if (focused.pixel(x, y) != plain.pixel(x, y)) dots |= QRect(x, y, 1, 1);
+    }
+  }
+  QVERIFY2(!dots.isNull(), "no focus outline");
+  QVERIFY2(button.adjusted(1, 1, -1, -1).contains(dots), qPrintable(Describe(dots)));
+  if (inset != 0) QCOMPARE(dots, button.adjusted(inset, inset, -inset, -inset));
+  const QRect ink = BoundsOf(plain, Rgb(kText));
+  if (text.isEmpty()) return;
+  QVERIFY2(dots.top() < ink.top() && dots.bottom() > ink.bottom() && dots.left() < ink.left() &&
+               dots.right() > ink.right(),
+           qPrintable(Describe(dots) + QStringLiteral(" crosses the text at ") + Describe(ink)));
 }
 
 // The widget fills the record from itself: setDown, setEnabled, setDefault and hover.
@@ -469,6 +524,21 @@ void OwnerButtonTest::widgetFallbackIcon() {
   image = button.grab().toImage();
   QCOMPARE(CountOf(image, Rgb(kIconColor)), 0);
   QCOMPARE(BoundsOf(image, Rgb(kOwnColor)), QRect(12, 4, 16, 16));
+}
+
+// Enter and Return press a focused button, as Space does; with a modifier they do not.
+void OwnerButtonTest::widgetEnterPresses() {
+  OwnerButton button(QStringLiteral("Swap"));
+  int clicks = 0;
+  QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+  QTest::keyClick(&button, Qt::Key_Return);
+  QCOMPARE(clicks, 1);
+  QTest::keyClick(&button, Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(clicks, 2);
+  QTest::keyClick(&button, Qt::Key_Return, Qt::ControlModifier);
+  QCOMPARE(clicks, 2);
+  QTest::keyClick(&button, Qt::Key_Space);
+  QCOMPARE(clicks, 3);
 }
 
 BITVANE_UI_TEST(OwnerButtonTest)

@@ -1,0 +1,30 @@
+// Saves a picture of the main window for the README:
+// `ui_screenshot [--dark] [--value HEX] FILE`, with the window's font and layout as the
+// program shows them.
+
+#include <QApplication>
+#include <QTimer>
+
+#include "ui/bitvane_dlg.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  if (args.size() < 2) return 2;
+  const qsizetype value = args.indexOf(QStringLiteral("--value"));
+  bool ok = true;
+  const quint64 bits =
+      value >= 0 && value + 1 < args.size() ? args[value + 1].toULongLong(&ok, 16) : 0;
+  if (!ok) return 2;
+
+  bitvane::BitvaneDlg dialog;
+  dialog.DarkTheme() = args.contains(QStringLiteral("--dark"));
+  dialog.Value() = bitvane::RawValue::FromU64(bits);
+  dialog.show();
+  const QString file = args.last();
+  QTimer::singleShot(300, [&] {
+    if (!dialog.grab().save(file)) app.exit(1);
+    app.quit();
+  });
+  return app.exec();
+}
