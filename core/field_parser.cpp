@@ -11,6 +11,7 @@
 #include <limits>
 #include <system_error>
 
+#include "core/float_extremes.h"
 #include "foundation/number_readers.h"
 #include "foundation/white_space.h"
 #include "platform/last_error.h"
@@ -218,6 +219,7 @@ Outcome ReadFloatField(std::u16string_view text, unsigned size, std::uint64_t& b
   }
   double number = 0.0;
   if (!ReadPlainDecimal(text, number) && !ScanDouble(text, number)) return Outcome::kInvalid;
+  if (ReadShownExtreme(text, size, number, bits)) return Outcome::kOk;  // the views' own text
   if (size == 8) {
     bits = std::bit_cast<std::uint64_t>(number);
     return Outcome::kOk;

@@ -26,8 +26,10 @@ namespace bitvane {
 // case; NaN is the signalling NaN), and otherwise the longest number at the start of
 // the text that the C library's "%lf" reads in the "C" locale (what follows it is
 // ignored); a single view rejects a number beyond ±FLT_MAX, infinities included, and
-// rounds the rest to the nearest single, NaNs included. A view whose size or bytes are
-// none of the table's reads nothing ("Invalid").
+// rounds the rest to the nearest single, NaNs included. The views' own texts of the
+// extreme values read back as those values, where rounding would misread them (see
+// ReadShownExtreme). A view whose size or bytes are none of the table's reads nothing
+// ("Invalid").
 //
 // On success writes exactly the view's bytes, clears `message` and returns true. On
 // failure leaves `value` untouched, sets `message` to "Empty <name>", "Invalid <name>

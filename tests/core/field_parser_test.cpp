@@ -57,7 +57,8 @@ std::u16string Message(Result result, std::u16string_view name) {
 void Check(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     const ValueView& view = ViewOf(row.view);
-    SCOPED_TRACE(Shown(view.name) + " <- [" + Shown(row.text) + "]");
+    SCOPED_TRACE(Shown(view.name) + " <- [" + Shown(std::u16string_view(row.text).substr(0, 80)) +
+                 "]");
     for (const std::uint64_t background : {0x0123456789ABCDEFull, ~0x0123456789ABCDEFull}) {
       RawValue value = RawValue::FromU64(background);
       std::u16string message = u"stale";
@@ -190,6 +191,37 @@ TEST(ReadFieldText, FloatKeywordsAndNumbers) {
   std::u16string message;
   ASSERT_TRUE(ReadFieldText(u"nan(0x123)", ViewOf(LowSingle), value, message));
   EXPECT_TRUE(std::isnan(std::bit_cast<float>(value.ValueLow)));
+}
+
+// A text up to the views' own for the largest finite value reads as that value; the
+// single's out-of-range and the double's infinities beyond it stay. The smallest
+// normal double's own text reads as that value; texts beside it round as ever.
+TEST(ReadFieldText, LargestFiniteValuesAsShown) {
+  constexpr std::uint64_t kMax = 0x7FEFFFFFFFFFFFFF, kInf = 0x7FF0000000000000, kMinus = 1ull << 63;
+  const std::u16string zeros(1'000'000, u'0'), nines(1'000'000, u'9');
+  // clang-format off
+  Check({{LowSingle, u" +340.2823466385289e36 ", kOk, 0x7F7FFFFF},
+         {LowSingle, u"3.4028234663852888E38", kOk, 0x7F7FFFFF},
+         {HighSingle, u"-340.2823466385289e+36", kOk, 0xFF7FFFFF},
+         {LowSingle, u"340.2823466385290e+36", kRange},
+         {LowSingle, u"-340.2823466385289e+36x", kRange},
+         {LowSingle, u"340.28234663852890000000000000001e36", kRange},
+         {LowSingle, u"0x1.fffffe8p+127", kRange}, {LowSingle, u"1e" + nines, kRange},
+         {Double64, u"179.7693134862316e+306", kOk, kMax},
+         {Double64, u"-1797693134862316" + std::u16string(293, u'0'), kOk, kMax | kMinus},
+         {Double64, u"0." + zeros + u"1797693134862316e1000309", kOk, kMax},
+         {Double64, u"179.7693134862317e+306", kOk, kInf},
+         {Double64, u"-179.76931348623160000000000000001e306", kOk, kInf | kMinus},
+         {Double64, u"179.7693134862316e+306x", kOk, kInf},
+         {Double64, u"-1e400", kOk, kInf | kMinus},
+         {Double64, u"0x1.fffffffffffff8p1023", kOk, kInf},
+         // The smallest normal double's own text, which its largest denormal shares.
+         {Double64, u"22.25073858507201e-309", kOk, 0x0010000000000000},
+         {Double64, u"-2.2250738585072010e-308", kOk, 0x8010000000000000},
+         {Double64, u"22.250738585072009e-309", kOk, 0x000FFFFFFFFFFFFF},
+         {Double64, u"22.250738585072011e-309", kOk, 0x000FFFFFFFFFFFFF},
+         {Double64, u"2.2250738585072014e-308", kOk, 0x0010000000000000}});
+  // clang-format on
 }
 
 TEST(IntegerReaders, ResultsAndLastErrorCodes) {
