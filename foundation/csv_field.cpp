@@ -6,17 +6,27 @@ namespace {
 
 constexpr char16_t kQuote = u'"';
 
-bool EndsField(char16_t c) noexcept {
-  return c == 0 || c == u',' || c == u'\r' || c == u'\n';
-}
+// Where the text ends: at `end` when one is given (a 0 before it is an ordinary
+// character), else at the terminating 0.
+struct TextEnd {
+  const char16_t* end;
 
-// `mark` points to the character that closed a field (never past the text's
-// terminating 0). Sets `*cursor` behind that mark and returns the result code.
-int TakeEndMark(char16_t* mark, char16_t** cursor) noexcept {
+  [[nodiscard]] bool At(const char16_t* p) const noexcept {
+    return end != nullptr ? p == end : *p == 0;
+  }
+  [[nodiscard]] bool EndsField(const char16_t* p) const noexcept {
+    return At(p) || *p == u',' || *p == u'\r' || *p == u'\n';
+  }
+};
+
+// `mark` points to what closed a field (never past the text's end). Sets `*cursor`
+// behind that mark and returns the result code.
+int TakeEndMark(char16_t* mark, const TextEnd& text, char16_t** cursor) noexcept {
+  if (text.At(mark)) {
+    *cursor = mark;
+    return kCsvEndOfText;
+  }
   switch (*mark) {
-    case 0:
-      *cursor = mark;
-      return kCsvEndOfText;
     case u',':
       *cursor = mark + 1;
       return kCsvComma;
@@ -24,7 +34,7 @@ int TakeEndMark(char16_t* mark, char16_t** cursor) noexcept {
       *cursor = mark + 1;
       return kCsvLineFeed;
     default:  // u'\r'
-      if (mark[1] == u'\n') {
+      if (!text.At(mark + 1) && mark[1] == u'\n') {
         *cursor = mark + 2;
         return kCsvCrLf;
       }
@@ -33,49 +43,66 @@ int TakeEndMark(char16_t* mark, char16_t** cursor) noexcept {
   }
 }
 
-}  // namespace
-
-int NextCsvField(char16_t** cursor, char16_t** field) noexcept {
-  if (cursor == nullptr || *cursor == nullptr || field == nullptr) return kCsvBadArgument;
+// Both forms. The zero-terminated one ends the field with a 0 where it stands; the
+// counted one marks its end in `*fieldEnd` and writes nothing at the text's end.
+int NextField(char16_t** cursor, const TextEnd& text, char16_t** field,
+              char16_t** fieldEnd) noexcept {
   char16_t* start = *cursor;
-
-  if (*start != kQuote) {
-    char16_t* end = start;
-    while (!EndsField(*end)) ++end;
-    const int code = TakeEndMark(end, cursor);
-    *end = 0;
-    *field = start;
+  const auto finish = [&](char16_t* first, char16_t* last, int code) {
+    *field = first;
+    if (fieldEnd != nullptr) {
+      *fieldEnd = last;
+    } else {
+      *last = 0;
+    }
     return code;
+  };
+
+  if (text.At(start) || *start != kQuote) {
+    char16_t* end = start;
+    while (!text.EndsField(end)) ++end;
+    const int code = TakeEndMark(end, text, cursor);
+    return finish(start, end, code);
   }
 
   // Quoted: unescape from `read` down to `write`, which never runs ahead of it.
   char16_t* read = start + 1;
   char16_t* write = read;
   for (;;) {
-    const char16_t c = *read;
-    if (c == 0) {  // the text ended inside the quotes
+    if (text.At(read)) {  // the text ended inside the quotes
       *cursor = read;
-      break;
+      return finish(start + 1, write, kCsvEndOfText);
     }
+    const char16_t c = *read;
     if (c != kQuote) {
       *write++ = c;
       ++read;
       continue;
     }
-    const char16_t next = read[1];
-    if (EndsField(next)) {
-      const int code = TakeEndMark(read + 1, cursor);
-      *write = 0;
-      *field = start + 1;
-      return code;
+    if (text.EndsField(read + 1)) {
+      const int code = TakeEndMark(read + 1, text, cursor);
+      return finish(start + 1, write, code);
     }
+    const char16_t next = read[1];
     *write++ = kQuote;
     if (next != kQuote) *write++ = next;  // a lone mark stays, with what follows it
     read += 2;
   }
-  *write = 0;
-  *field = start + 1;
-  return kCsvEndOfText;
+}
+
+}  // namespace
+
+int NextCsvField(char16_t** cursor, char16_t** field) noexcept {
+  if (cursor == nullptr || *cursor == nullptr || field == nullptr) return kCsvBadArgument;
+  return NextField(cursor, TextEnd{nullptr}, field, nullptr);
+}
+
+int NextCsvField(char16_t** cursor, char16_t* end, char16_t** field, char16_t** fieldEnd) noexcept {
+  if (cursor == nullptr || *cursor == nullptr || end == nullptr || *cursor > end ||
+      field == nullptr || fieldEnd == nullptr) {
+    return kCsvBadArgument;
+  }
+  return NextField(cursor, TextEnd{end}, field, fieldEnd);
 }
 
 }  // namespace bitvane

@@ -28,4 +28,12 @@ inline constexpr int kCsvBadArgument = -1;
 // `*cursor` or `field` is null.
 [[nodiscard]] int NextCsvField(char16_t** cursor, char16_t** field) noexcept;
 
+// The counted form, for a text that runs from `*cursor` up to `end`: the same fields,
+// but a 0 is an ordinary character, nothing at or past `end` is read or written, and
+// the field is not terminated: it runs from `*field` up to `*fieldEnd`. At the end of
+// the text `*cursor` stays at `end`. kCsvBadArgument, changing nothing, for a null
+// pointer or a cursor past `end`.
+[[nodiscard]] int NextCsvField(char16_t** cursor, char16_t* end, char16_t** field,
+                               char16_t** fieldEnd) noexcept;
+
 }  // namespace bitvane

@@ -18,12 +18,15 @@ void NSTRList::ReadCsv(std::u16string_view csvText) {
   if (csvText.empty()) return;
   std::u16string copy(csvText);  // NextCsvField unescapes in place
   char16_t* cursor = copy.data();
+  char16_t* const end = cursor + copy.size();
   char16_t* field = nullptr;
+  char16_t* fieldEnd = nullptr;
   int code;
   do {
-    code = NextCsvField(&cursor, &field);
+    // Counted: a 0 inside the text is an ordinary character of its field.
+    code = NextCsvField(&cursor, end, &field, &fieldEnd);
     if (code == kCsvBadArgument) break;
-    Add(std::u16string(field));
+    Add(std::u16string(field, fieldEnd));
   } while (code != kCsvEndOfText);
   if (Wipes()) WipeString(copy);
 }

@@ -17,7 +17,8 @@ class NSTRList : public NSTRCont, public TNListOf<std::u16string> {
  public:
   NSTRList() noexcept = default;
   // The fields of a comma-separated text, in order; line ends count like commas.
-  // A null or empty text gives an empty list.
+  // A null or empty text gives an empty list. The zero-terminated text ends at its 0;
+  // the view is read whole, a 0 inside it being an ordinary character of its field.
   explicit NSTRList(const char16_t* csvText, bool wipe = false);
   explicit NSTRList(std::u16string_view csvText, bool wipe = false);
   ~NSTRList() override { RemoveAll(); }

@@ -22,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NSTRList again(read.ToCsv());
   if (std::vector<std::u16string>(again.begin(), again.end()) != elements) std::abort();
 
-  // A list built from the input, cut at U+0001 and without NULs (the reader stops at a
-  // NUL), writes and reads back the same.
+  // A list built from the input, cut at U+0001 (NULs included), writes and reads back
+  // the same.
   std::vector<std::u16string> built(1);
   for (char16_t c : text) {
     if (c == 1) {
       built.emplace_back();
-    } else if (c != 0) {
+    } else {
       built.back() += c;
     }
   }

@@ -13,31 +13,44 @@ namespace {
 using Fields = std::vector<std::pair<std::u16string, int>>;
 
 // Splits a copy of `text` held in a buffer of exactly its size, so that ASan sees any
-// read past the terminating 0.
-Fields Split(const std::u16string& text) {
-  const auto buffer = std::make_unique<char16_t[]>(text.size() + 1);
+// read past the end: past the terminating 0, or, for the counted form, past the text.
+Fields Split(const std::u16string& text, bool counted = false) {
+  const auto buffer = std::make_unique<char16_t[]>(text.size() + (counted ? 0 : 1));
   std::copy(text.begin(), text.end(), buffer.get());
   char16_t* const bufferEnd = buffer.get() + text.size();
   Fields fields;
   char16_t* cursor = buffer.get();
+  const auto next = [&](char16_t*& field) {
+    char16_t* fieldEnd = nullptr;
+    const int code = counted ? NextCsvField(&cursor, bufferEnd, &field, &fieldEnd)
+                             : NextCsvField(&cursor, &field);
+    return std::pair(counted ? std::u16string(field, fieldEnd) : std::u16string(field), code);
+  };
   for (int code = 0; code != kCsvEndOfText;) {
     char16_t* const before = cursor;
     char16_t* field = nullptr;
-    code = NextCsvField(&cursor, &field);
+    fields.push_back(next(field));
+    code = fields.back().second;
     EXPECT_GE(field, before);
     EXPECT_LE(cursor, bufferEnd);
     if (code != kCsvEndOfText && cursor <= before) {
       ADD_FAILURE() << "no progress";
       break;
     }
-    fields.emplace_back(field, code);
-    if (code == kCsvEndOfText) {  // the cursor stays on the 0, so a repeat gives the same
+    if (code == kCsvEndOfText) {  // the cursor stays at the end, so a repeat gives the same
       EXPECT_EQ(cursor, bufferEnd);
-      EXPECT_EQ(NextCsvField(&cursor, &field), kCsvEndOfText);
+      EXPECT_EQ(next(field), std::pair(std::u16string(), kCsvEndOfText));
       EXPECT_EQ(field, bufferEnd);
     }
   }
   return fields;
+}
+
+// Both forms agree on a text without a 0.
+void ExpectFields(const std::u16string& text, const Fields& fields) {
+  const std::string shown(text.begin(), text.end());
+  EXPECT_EQ(Split(text), fields) << shown;
+  EXPECT_EQ(Split(text, true), fields) << "counted: " << shown;
 }
 
 TEST(NextCsvField, Table) {
@@ -63,9 +76,16 @@ TEST(NextCsvField, Table) {
       {u"\"a\r\nb\",\"\"\r\n", {{u"a\r\nb", 2}, {u"", 5}, {u"", 1}}},
       {u"\"a\"x\"", {{u"a\"x", 1}}},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Split(row.text), row.fields) << std::string(row.text.begin(), row.text.end());
-  }
+  for (const Row& row : rows) ExpectFields(row.text, row.fields);
+}
+
+// In the counted form a 0 is an ordinary character, quoted or not.
+TEST(NextCsvField, CountedReadsZeros) {
+  using namespace std::string_literals;
+  EXPECT_EQ(Split(u"a\0b,\"c\0\"\0\",\0"s, true),
+            (Fields{{u"a\0b"s, 2}, {u"c\0\"\0"s, 2}, {u"\0"s, 1}}));
+  EXPECT_EQ(Split(u"\0"s, true), (Fields{{u"\0"s, 1}}));
+  EXPECT_EQ(Split(u"\"\0"s, true), (Fields{{u"\0"s, 1}}));
 }
 
 TEST(NextCsvField, BadArguments) {
@@ -76,6 +96,12 @@ TEST(NextCsvField, BadArguments) {
   EXPECT_EQ(NextCsvField(nullptr, &field), kCsvBadArgument);
   EXPECT_EQ(NextCsvField(&nullCursor, &field), kCsvBadArgument);
   EXPECT_EQ(NextCsvField(&cursor, nullptr), kCsvBadArgument);
+  char16_t* fieldEnd = nullptr;
+  char16_t* end = text + 3;
+  EXPECT_EQ(NextCsvField(&cursor, nullptr, &field, &fieldEnd), kCsvBadArgument);
+  EXPECT_EQ(NextCsvField(&cursor, end, &field, nullptr), kCsvBadArgument);
+  EXPECT_EQ(NextCsvField(&nullCursor, end, &field, &fieldEnd), kCsvBadArgument);
+  EXPECT_EQ(NextCsvField(&end, text, &field, &fieldEnd), kCsvBadArgument);  // past the end
   EXPECT_EQ(cursor, text);
   EXPECT_EQ(std::u16string(text), u"a,b");
 }
@@ -89,16 +115,16 @@ TEST(NextCsvField, EverySingleCharacter) {
     if (c == u',') expected = {{u"", 2}, {u"", 1}};
     if (c == u'\r') expected = {{u"", 3}, {u"", 1}};
     if (c == u'\n') expected = {{u"", 4}, {u"", 1}};
-    EXPECT_EQ(Split(text), expected) << unit;
+    ExpectFields(text, expected);
   }
 }
 
 TEST(NextCsvField, MegabyteFields) {
   const std::u16string plain(1 << 20, u'p');
-  EXPECT_EQ(Split(plain + u",x"), (Fields{{plain, 2}, {u"x", 1}}));
+  ExpectFields(plain + u",x", {{plain, 2}, {u"x", 1}});
   const std::u16string quotes(1 << 20, u'"');  // the opening mark, then pairs, then one
-  EXPECT_EQ(Split(quotes + u",x"), (Fields{{std::u16string((1 << 19) - 1, u'"'), 2}, {u"x", 1}}));
-  EXPECT_EQ(Split(u"\"" + plain), (Fields{{plain, 1}}));
+  ExpectFields(quotes + u",x", {{std::u16string((1 << 19) - 1, u'"'), 2}, {u"x", 1}});
+  ExpectFields(u"\"" + plain, {{plain, 1}});
 }
 
 }  // namespace
