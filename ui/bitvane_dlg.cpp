@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
@@ -22,6 +24,18 @@ QWidget* Built(QDialog* dialog) {
 }
 
 constexpr int kCancelId = 2;
+
+// The height inside a control's frame, where its text goes.
+int ClientHeight(const QWidget* control) {
+  const auto* line = qobject_cast<const QLineEdit*>(control);
+  if (line == nullptr) return control->contentsRect().height();
+  QStyleOptionFrame frame;
+  frame.initFrom(line);
+  frame.rect = line->rect();
+  frame.lineWidth =
+      line->hasFrame() ? line->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, line) : 0;
+  return line->style()->subElementRect(QStyle::SE_LineEditContents, &frame, line).height();
+}
 
 }  // namespace
 
@@ -67,16 +81,15 @@ void BitvaneDlg::InitDialog() {
 }
 
 void BitvaneDlg::ApplyInputFont() {
-  // The dialog font, enlarged by the byte #0 input's height over the status line's
-  // (20 and 12 dialog units).
+  // The dialog font, enlarged by the height inside the byte #0 input's frame over that
+  // inside the status line's (20 and 12 dialog units, less the frames).
   FontSpec font;
   const QWidget* byte0 = m_controls.Control(ViewOf(ViewId::Byte0).input);
   const QWidget* status = m_controls.Control(kStatusLine);
-  if (!FromWindowFont(font, this) || byte0 == nullptr || status == nullptr ||
-      status->height() <= 0) {
-    return;
-  }
-  font.size = font.size * byte0->height() / status->height();
+  if (!FromWindowFont(font, this) || byte0 == nullptr || status == nullptr) return;
+  const int statusHeight = ClientHeight(status);
+  if (statusHeight <= 0) return;
+  font.size = font.size * ClientHeight(byte0) / statusHeight;
   for (ControlId id : InputEditList()) {
     if (QWidget* input = m_controls.Control(id)) (void)CreateFontFor(input, font);
   }

@@ -30,6 +30,14 @@ std::u16string FaceOf(const QFont& font) {
 
 }  // namespace
 
+int DrawnPixelSize(double pointSize, double pixelsPerInch) {
+  // Qt rounds the exact figure to hundredths first, then to a whole pixel.
+  const double hundredths = std::floor(pointSize * pixelsPerInch / kPointsPerInch * 100 + 0.5);
+  const double pixels = std::round(hundredths / 100);
+  if (!(pixels >= 0)) return 0;
+  return static_cast<int>(std::min<double>(pixels, std::numeric_limits<int>::max()));
+}
+
 LogFontRecord LogFontFromQFont(const QFont& font, double pixelsPerInch) {
   LogFontRecord record;
   record.face = FaceOf(font);
@@ -38,9 +46,8 @@ LogFontRecord LogFontFromQFont(const QFont& font, double pixelsPerInch) {
   record.strikeOut = font.strikeOut();
   record.weight = font.weight();
   if (font.pointSizeF() > 0.0) {
-    if (IsUsableDensity(pixelsPerInch)) {
-      record.height = LogFontHeight(font.pointSizeF(), pixelsPerInch).value_or(0);
-    }
+    if (IsUsableDensity(pixelsPerInch))
+      record.height = -DrawnPixelSize(font.pointSizeF(), pixelsPerInch);
   } else if (font.pixelSize() > 0) {
     record.height = -font.pixelSize();
   }

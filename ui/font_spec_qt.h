@@ -10,10 +10,14 @@ class QWidget;
 
 namespace bitvane {
 
+// The whole pixels Qt draws a font of `pointSize` points in at `pixelsPerInch`.
+[[nodiscard]] int DrawnPixelSize(double pointSize, double pixelsPerInch);
+
 // The font's face (cut to 31 characters), flags and weight (Qt's 1..1000 scale is
-// the record's). The height is -(pixelsPerInch x pointSizeF / 72), truncated, for a
-// font sized in points, and -pixelSize for one sized in pixels; 0 when neither is
-// set or the density is not a positive finite number.
+// the record's). The height is the font as drawn: -DrawnPixelSize for a font sized in
+// points, -pixelSize for one sized in pixels; 0 when neither is set or the density is
+// not a positive finite number. So describing a font and making it again gives the
+// same pixels (8 points at 96 pixels per inch are drawn, and described, as 11 pixels).
 [[nodiscard]] LogFontRecord LogFontFromQFont(const QFont& font, double pixelsPerInch);
 
 // The reverse. A negative height becomes the point size that gives |height| pixels

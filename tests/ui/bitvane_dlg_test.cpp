@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -207,6 +209,46 @@ class BitvaneDlgTest : public QObject {
     // The input lines have the enlarged font: 20 over 12 of the dialog's.
     const double ratio = Line(kByte0)->font().pointSizeF() / m_dialog->font().pointSizeF();
     QVERIFY2(ratio > 1.5 && ratio < 1.8, qPrintable(QString::number(ratio)));
+  }
+
+  // The desktop's font at 96 pixels per inch, described as drawn: the input font is
+  // that font times the height inside the byte #0 input's frame over that inside the
+  // status line's, made with the truncated pixel height.
+  void inputFontFromTheHeightsInsideTheFrames_data() {
+    QTest::addColumn<double>("pointSize");
+    for (const double pointSize : {8.0, 9.0, 10.0, 11.0}) {
+      QTest::addRow("%g pt", pointSize) << pointSize;
+    }
+  }
+  void inputFontFromTheHeightsInsideTheFrames() {
+    QFETCH(double, pointSize);
+    QFont desktop(QStringLiteral("DejaVu Sans"));
+    desktop.setPointSizeF(pointSize);
+    struct DesktopFont {
+      QFont before = QApplication::font();
+      explicit DesktopFont(const QFont& font) { QApplication::setFont(font); }
+      ~DesktopFont() { QApplication::setFont(before); }
+    } scoped(desktop);
+    m_dialog = std::make_unique<BitvaneDlg>();
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    if (m_dialog->logicalDpiY() != 96) QSKIP("the screen is not at 96 pixels per inch");
+
+    const DialogUnits units = DialogUnits::Of(m_dialog->font());
+    const int frame = Line(kByte0)->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const auto inside = [&](int id) {
+      for (const DialogItem& item : MainDialogTemplate().items) {
+        if (item.id == id) {
+          return units.ToPixels(item.x, item.y, item.width, item.height).height() - 2 * frame;
+        }
+      }
+      return 0;
+    };
+    const double described = QFontInfo(desktop).pixelSize() * 72.0 / 96;
+    const double size = described * inside(kByte0) / inside(kStatusLine);
+    for (const int id : {kByte0, kHugeInt, kDouble}) {
+      QCOMPARE(QFontInfo(Line(id)->font()).pixelSize(), static_cast<int>(96 * size / 72));
+    }
   }
 
   void typingRewritesEverythingButTheTypedLine() {

@@ -1,6 +1,7 @@
 #include "ui/font_spec_qt.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -18,7 +19,7 @@ namespace bitvane {
 namespace {
 
 FontSpec Described(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
-              bool underline = false, bool strikeOut = false) {
+                   bool underline = false, bool strikeOut = false) {
   return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
@@ -36,9 +37,11 @@ class FontSpecQtTest : public QObject {
     QTest::addColumn<FontSpec>("described");
     QTest::newRow("plain") << Described(u"DejaVu Sans", 9, 0, false, false, false);
     QTest::newRow("bold italic") << Described(u"DejaVu Sans", 12, 700, true, false, false);
-    QTest::newRow("all styles, weight 600") << Described(u"DejaVu Serif", 10.5, 600, true, true, true);
+    QTest::newRow("all styles, weight 600")
+        << Described(u"DejaVu Serif", 10.5, 600, true, true, true);
     QTest::newRow("unknown face") << Described(u"No Such Face", 20, 300, false, true, false);
-    QTest::newRow("fraction of a pixel") << Described(u"DejaVu Sans", 10.1, 1000, false, false, true);
+    QTest::newRow("fraction of a pixel")
+        << Described(u"DejaVu Sans", 10.1, 1000, false, false, true);
   }
 
   void roundTripsThroughAWidget() {
@@ -72,6 +75,7 @@ class FontSpecQtTest : public QObject {
     QTest::addColumn<int>("pixelSize");
     QTest::addColumn<int>("height");
     QTest::newRow("9 points") << 9.0 << 0 << -12;
+    QTest::newRow("8 points, drawn at 11 pixels") << 8.0 << 0 << -11;
     QTest::newRow("10 points") << 10.0 << 0 << -13;
     QTest::newRow("7.5 points") << 7.5 << 0 << -10;
     QTest::newRow("12 pixels") << 0.0 << 12 << -12;
@@ -97,6 +101,50 @@ class FontSpecQtTest : public QObject {
     FontSpec described;
     QVERIFY(described.FromLogFont(record, 96));
     QCOMPARE(described.size, -height * 72.0 / 96);
+  }
+
+  // A font described as drawn and made again is drawn in the same pixels, and
+  // describing that gives the same description, at the usual densities and sizes.
+  void describeMakeDescribeIsStable_data() {
+    QTest::addColumn<double>("pixelsPerInch");
+    QTest::addColumn<double>("pointSize");
+    for (const double pixelsPerInch : {96.0, 120.0, 144.0, 168.0, 192.0}) {
+      for (double pointSize = 8; pointSize <= 14; pointSize += 0.5) {
+        QTest::addRow("%g pt at %g ppi", pointSize, pixelsPerInch) << pixelsPerInch << pointSize;
+      }
+    }
+  }
+
+  void describeMakeDescribeIsStable() {
+    QFETCH(double, pixelsPerInch);
+    QFETCH(double, pointSize);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(pointSize);
+    const LogFontRecord drawn = LogFontFromQFont(font, pixelsPerInch);
+    QCOMPARE(drawn.height, -qRound(pointSize * pixelsPerInch / 72));
+    FontSpec described;
+    QVERIFY(described.FromLogFont(drawn, pixelsPerInch));
+
+    LogFontRecord made;
+    QVERIFY(described.ToLogFont(made, pixelsPerInch));
+    QCOMPARE(made.height, drawn.height);
+    const QFont again = QFontFromLogFont(made, pixelsPerInch);
+    QCOMPARE(DrawnPixelSize(again.pointSizeF(), pixelsPerInch), -drawn.height);
+    FontSpec redescribed;
+    QVERIFY(redescribed.FromLogFont(LogFontFromQFont(again, pixelsPerInch), pixelsPerInch));
+    QVERIFY2(redescribed == described,
+             qPrintable(Describe(redescribed) + " != " + Describe(described)));
+  }
+
+  // DrawnPixelSize is what Qt really draws at the screen's density.
+  void drawnPixelSizeIsQts() {
+    QWidget widget;
+    const double pixelsPerInch = widget.logicalDpiY();
+    for (double pointSize = 6; pointSize <= 30; pointSize += 0.25) {
+      QFont font(QStringLiteral("DejaVu Sans"));
+      font.setPointSizeF(pointSize);
+      QCOMPARE(DrawnPixelSize(pointSize, pixelsPerInch), QFontInfo(font).pixelSize());
+    }
   }
 
   void fontRecordFields_data() {

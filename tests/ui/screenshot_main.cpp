@@ -1,6 +1,6 @@
 // Saves a picture of the main window for the README:
-// `ui_screenshot [--dark] [--value HEX] FILE`, with the window's font and layout as the
-// program shows them.
+// `ui_screenshot [--dark] [--value HEX] [--point-size N] FILE`, with the window's font
+// and layout as the program shows them; --point-size stands in for the desktop's font size.
 
 #include <QApplication>
 #include <QTimer>
@@ -16,6 +16,13 @@ int main(int argc, char** argv) {
   const quint64 bits =
       value >= 0 && value + 1 < args.size() ? args[value + 1].toULongLong(&ok, 16) : 0;
   if (!ok) return 2;
+  const qsizetype pointSize = args.indexOf(QStringLiteral("--point-size"));
+  if (pointSize >= 0 && pointSize + 1 < args.size()) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(args[pointSize + 1].toDouble(&ok));
+    if (!ok) return 2;
+    QApplication::setFont(font);
+  }
 
   bitvane::BitvaneDlg dialog;
   dialog.DarkTheme() = args.contains(QStringLiteral("--dark"));
