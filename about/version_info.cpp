@@ -10,6 +10,7 @@
 
 #include "foundation/ansi_to_wide.h"
 #include "foundation/crc32.h"
+#include "foundation/file_paths.h"
 #include "foundation/number_text.h"
 #include "foundation/read_whole_file.h"
 #include "foundation/wide_to_utf8.h"
@@ -61,6 +62,11 @@ struct VersionNodeReader {
     std::size_t m_cursor = 0;    // where its children may begin
     bool m_hasChildren = false;  // false when the value start lies at or beyond the end
   };
+
+  // ParseNode; when the node's own fields read but its subtree does not, `failedEnd`
+  // is the node's end (else 0), so that a search can pass over it.
+  static NVIItem* ParseTree(const std::uint8_t* bytes, std::size_t size, std::size_t& position,
+                            const char16_t* expectedKey, std::size_t& failedEnd);
 
   // Reads the header, key and value of the node at `position` of a block of `size`
   // bytes; the children are left to the caller. Null when any rule fails.
@@ -189,9 +195,17 @@ const NVIItem* NVIItem::FindChild(std::u16string_view key, bool recursive) const
 
 NVIItem* NVersionInfo::ParseNode(const void* block, std::size_t size, std::size_t& position,
                                  const char16_t* expectedKey) {
-  const auto* bytes = static_cast<const std::uint8_t*>(block);
-  VersionNodeReader::NodeBounds bounds;
-  NVIItem* root = VersionNodeReader::ParseOwnFields(bytes, size, position, expectedKey, bounds);
+  std::size_t failedEnd = 0;
+  return VersionNodeReader::ParseTree(static_cast<const std::uint8_t*>(block), size, position,
+                                      expectedKey, failedEnd);
+}
+
+NVIItem* VersionNodeReader::ParseTree(const std::uint8_t* bytes, std::size_t size,
+                                      std::size_t& position, const char16_t* expectedKey,
+                                      std::size_t& failedEnd) {
+  failedEnd = 0;
+  NodeBounds bounds;
+  NVIItem* root = ParseOwnFields(bytes, size, position, expectedKey, bounds);
   if (root == nullptr) return nullptr;
   if (!bounds.m_hasChildren) {
     position = bounds.m_end;
@@ -214,12 +228,12 @@ NVIItem* NVersionInfo::ParseNode(const void* block, std::size_t size, std::size_
       if (!stack.empty()) stack.back().m_cursor = end;
       continue;
     }
-    VersionNodeReader::NodeBounds childBounds;
-    NVIItem* child =
-        VersionNodeReader::ParseOwnFields(bytes, frame.m_end, next, nullptr, childBounds);
+    NodeBounds childBounds;
+    NVIItem* child = ParseOwnFields(bytes, frame.m_end, next, nullptr, childBounds);
     if (child == nullptr || !frame.m_item->m_children.Add(child)) {
       delete child;
       delete root;  // the whole subtree read so far hangs from the root
+      failedEnd = bounds.m_end;
       return nullptr;
     }
     if (childBounds.m_hasChildren) {
@@ -296,10 +310,15 @@ bool NVersionInfo::LoadBlock(const void* bytes, std::size_t size) {
 
   m_fileCrc = Crc32(data, size);
 
+  // A candidate whose own fields read but whose tree does not is passed over whole:
+  // trying the nodes inside it would read their subtrees once more each, quadratic in
+  // a file of nested nodes. A resource does not lie inside another node.
   NVIItem* root = nullptr;
-  for (std::size_t offset = 0; offset < size && root == nullptr; offset += 4) {
+  for (std::size_t offset = 0; offset < size && root == nullptr;) {
     std::size_t position = offset;
-    root = ParseNode(data, size, position, RootKey());
+    std::size_t failedEnd = 0;
+    root = VersionNodeReader::ParseTree(data, size, position, RootKey(), failedEnd);
+    offset = failedEnd > offset ? RoundUp4(failedEnd) : offset + 4;
   }
   if (root == nullptr) {
     SetLastError(ERROR_INVALID_DATA);
@@ -320,20 +339,40 @@ bool NVersionInfo::LoadBlock(const void* bytes, std::size_t size) {
 }
 
 bool NVersionInfo::LoadResolved(const std::u16string& fullPath, std::u16string_view readPath,
-                                const NFindData& entry) {
+                                std::string_view name) {
   std::size_t size = 0;
-  TNAutoFreePtrTo<std::uint8_t> bytes(ReadWholeFile(readPath, size));
+  FileEntryInfo entry;
+  TNAutoFreePtrTo<std::uint8_t> bytes(ReadNamedFile(readPath, size, &entry));
   if (!bytes) return false;
+  if (!name.empty()) entry.m_name = name;
   if (size == 0) {
     SetLastError(ERROR_INVALID_DATA);
     return false;
   }
   if (!LoadBlock(bytes.Get(), size)) return false;
   m_path = fullPath;
-  m_findData = entry;
+  m_findData = NFindData::FromEntry(entry);
   SetLastError(ERROR_SUCCESS);
   return true;
 }
+
+namespace {
+
+// Why a scan of `path` listed no file: a name with wildcards matched none; a plain
+// name may name a folder, device or pipe rather than nothing.
+ErrorCode NothingListed(const std::u16string& path) {
+  const std::u16string_view name = std::u16string_view(path).substr(path.rfind(u'/') + 1);
+  std::string system;
+  FileEntryInfo info;
+  if (name.find_first_of(u"*?") != std::u16string_view::npos || !ToSystemPath(path, system)) {
+    return ERROR_FILE_NOT_FOUND;
+  }
+  if (!StatEntry(system, std::string(), info)) return GetLastError();
+  return (info.m_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ERROR_BAD_FILE_TYPE
+                                                             : ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
 
 bool NVersionInfo::LoadFile(std::u16string_view path) {
   Reset();
@@ -341,16 +380,16 @@ bool NVersionInfo::LoadFile(std::u16string_view path) {
   if (!scan.Scan()) return false;
   // The path must name exactly one file.
   if (scan.Count() != 1) {
-    SetLastError(scan.Count() == 0 ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    SetLastError(scan.Count() == 0 ? NothingListed(scan.Path()) : ERROR_INVALID_PARAMETER);
     return false;
   }
-  const NFindData& entry = scan.First();
+  // The scan's path is expanded and full already: the file is read by exactly this
+  // name, and its record taken from the opened file.
   const std::u16string& pattern = scan.Path();
   const std::size_t slash = pattern.rfind(u'/');
-  const std::u16string fullPath =
-      pattern.substr(0, slash == std::u16string::npos ? 0 : slash + 1) +
-      std::u16string(entry.FileName());
-  return LoadResolved(fullPath, fullPath, entry);
+  const std::u16string fullPath = pattern.substr(0, slash == std::u16string::npos ? 0 : slash + 1) +
+                                  std::u16string(scan.First().FileName());
+  return LoadResolved(fullPath, fullPath, {});
 }
 
 bool NVersionInfo::LoadSelf() {
@@ -382,11 +421,7 @@ bool NVersionInfo::LoadSelf() {
   // The link names the file; its contents are read through the link itself, which
   // still reaches the running file after it was replaced or deleted.
   const std::u16string fullPath = AnsiToWide(name.data(), static_cast<std::ptrdiff_t>(name.size()));
-  FileEntryInfo info;
-  if (!StatEntry("/proc/self/exe", std::filesystem::path(name).filename().string(), info)) {
-    return false;
-  }
-  return LoadResolved(fullPath, u"/proc/self/exe", NFindData::FromEntry(info));
+  return LoadResolved(fullPath, u"/proc/self/exe", std::filesystem::path(name).filename().string());
 }
 
 // --- Queries -------------------------------------------------------------------------

@@ -114,8 +114,10 @@ class NVersionInfo : private NNonCopyable {
 
   // Loads the version resource of the one file that `path` names (through the file
   // scan: relative paths, '*' and '?' in the last step). False with the scan's or the reader's
-  // code, ERROR_FILE_NOT_FOUND, ERROR_INVALID_PARAMETER (several files match), or as
-  // LoadBlock. Path and FindData are set only on success; last error 0 then.
+  // code, ERROR_FILE_NOT_FOUND, ERROR_BAD_FILE_TYPE (a plain name of a folder, device or
+  // pipe), ERROR_INVALID_PARAMETER (several files match), or as LoadBlock. Path and
+  // FindData are set only on success, both of the file whose bytes were read; last
+  // error 0 then.
   [[nodiscard]] bool LoadFile(std::u16string_view path);
 
   // Parses a file's bytes from memory: the core of both loads. Resets, copies the
@@ -183,8 +185,10 @@ class NVersionInfo : private NNonCopyable {
   [[nodiscard]] std::uint32_t ResourceOffset() const noexcept { return m_resourceOffset; }
 
  private:
+  // Reads the file at `readPath` (no expansion) and parses it; Path becomes `fullPath`
+  // and FindData the opened file's record, named `name` or else as `readPath` ends.
   bool LoadResolved(const std::u16string& fullPath, std::u16string_view readPath,
-                    const NFindData& entry);
+                    std::string_view name);
 
   std::u16string m_path;
   NFindData m_findData;

@@ -1,5 +1,6 @@
 #include "foundation/file_paths.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/ansi_to_wide.h"
@@ -67,43 +68,87 @@ bool ExpandEnvironment(std::u16string& path) {
   return true;
 }
 
+namespace {
+
+// `text` cut at each '/' into the parts that name something: empty and `.` parts go.
+void AppendParts(std::u16string_view text, std::vector<std::u16string>& parts) {
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find(u'/', start);
+    if (end == std::u16string_view::npos) end = text.size();
+    const std::u16string_view part = text.substr(start, end - start);
+    if (!part.empty() && part != u".") parts.emplace_back(part);
+    start = end + 1;
+  }
+}
+
+// Applies the `..` parts of `path` to `parts`, whose first `settled` parts are known to
+// name folders without links. A step up from an unsettled part is the system's to
+// take, as a link leads elsewhere than its text; once part of the path is known not
+// to exist, the steps go by text, since the system would open nothing there anyway.
+void ApplyParts(std::u16string_view path, std::vector<std::u16string>& parts, std::size_t settled) {
+  std::vector<std::u16string> given;
+  AppendParts(path, given);
+  bool byText = false;   // part of the path does not exist
+  bool literal = false;  // a step the system refuses: kept for it to refuse again
+  for (std::u16string& part : given) {
+    if (part != u".." || literal) {
+      parts.push_back(std::move(part));
+      continue;
+    }
+    if (parts.empty()) continue;  // the root is its own parent
+    if (parts.size() > settled && !byText) {
+      std::u16string prefix;
+      for (const std::u16string& each : parts) prefix += u'/' + each;
+      std::string system;
+      std::string parent;
+      if (prefix.size() <= kMaxFullPath && ToSystemPath(prefix, system) &&
+          ParentDirectory(system, parent)) {
+        parts.clear();
+        AppendParts(Widen(parent), parts);
+        settled = parts.size();
+        continue;
+      }
+      const ErrorCode code = GetLastError();
+      if (code != ERROR_FILE_NOT_FOUND && code != ERROR_FILENAME_EXCED_RANGE &&
+          prefix.size() <= kMaxFullPath) {
+        literal = true;
+        parts.push_back(std::move(part));
+        continue;
+      }
+      byText = true;
+    }
+    parts.pop_back();
+    settled = std::min(settled, parts.size());
+  }
+}
+
+}  // namespace
+
 std::u16string FullPath(std::u16string_view path, char16_t separator) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) {
     SetLastError(ERROR_INVALID_NAME);
     return {};
   }
-  std::u16string absolute;
+  const ErrorCode before = GetLastError();
+  std::vector<std::u16string> parts;
   if (path.front() != u'/') {
     std::string directory;
     if (!CurrentDirectory(directory)) return {};
-    absolute = Widen(directory) + u'/';
+    AppendParts(Widen(directory), parts);  // the system's own answer: no links in it
   }
-  absolute += path;
-
-  std::vector<std::u16string_view> parts;
-  const std::u16string_view whole(absolute);
-  for (std::size_t start = 0; start <= whole.size();) {
-    std::size_t end = whole.find(u'/', start);
-    if (end == std::u16string_view::npos) end = whole.size();
-    const std::u16string_view part = whole.substr(start, end - start);
-    if (part == u"..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != u".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
+  ApplyParts(path, parts, parts.size());
 
   std::u16string result;
-  for (const std::u16string_view part : parts) {
+  for (const std::u16string& part : parts) {
     result += separator;
     result += part;
   }
-  if (result.empty() || absolute.back() == u'/') result += separator;
+  if (result.empty() || path.back() == u'/') result += separator;
   if (result.size() > kMaxFullPath) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return {};
   }
+  SetLastError(before);  // a refused look-up on the way is no failure
   return result;
 }
 

@@ -26,11 +26,16 @@ inline constexpr std::size_t kMaxFullPath = 4095;
 [[nodiscard]] bool ExpandEnvironment(std::u16string& path);
 
 // The absolute, normalised form of `path`: a relative path is taken from the current
-// directory; empty and `.` components go, `..` removes the component before it (never
-// the root); a trailing `/` stays. Links are not resolved and the file need not exist.
-// The components are joined by `separator`. Failures give the empty string: an empty
-// path or one holding a 0 character (ERROR_INVALID_NAME), a result of more than
-// kMaxFullPath characters (ERROR_INSUFFICIENT_BUFFER), no current directory (its code).
+// directory; empty and `.` components go; a trailing `/` stays. `..` goes to the folder
+// the system reaches by it: through a link it is the link target's parent (the path
+// before it then shows without links); where part of the path does not exist, `..`
+// removes the component before it (never the root); a step the system refuses (from a
+// file, an unreadable folder) stays, for the look-up to fail on. Other links stay as
+// written, and the file need not exist. The components are joined by `separator`.
+// Failures give the empty string: an empty path or one holding a 0 character
+// (ERROR_INVALID_NAME), a result of more than kMaxFullPath characters
+// (ERROR_FILENAME_EXCED_RANGE), no current directory (its code). The last error is
+// left alone on success.
 [[nodiscard]] std::u16string FullPath(std::u16string_view path,
                                       char16_t separator = kPathSeparator);
 

@@ -22,7 +22,7 @@ constexpr std::size_t kTrailingZeros = 4;
   std::uint64_t fileSize = 0;
   if (!file.Size(fileSize)) return false;
   if (fileSize > kReadWholeFileLimit) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    SetLastError(ERROR_FILE_TOO_LARGE);
     return false;
   }
   const auto total = static_cast<std::size_t>(fileSize);
@@ -67,14 +67,23 @@ std::uint8_t* ReadWholeFile(std::u16string_view path, std::size_t& size,
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  std::string systemPath;
   const std::u16string fullPath = NormalisePath(path);
-  if (fullPath.empty() || !ToSystemPath(fullPath, systemPath)) return nullptr;
+  if (fullPath.empty()) return nullptr;
+  return ReadNamedFile(fullPath, size, nullptr, progress);
+}
+
+std::uint8_t* ReadNamedFile(std::u16string_view path, std::size_t& size, FileEntryInfo* entry,
+                            const ReadProgress& progress) {
+  size = 0;
+  std::string systemPath;
+  if (!ToSystemPath(path, systemPath)) return nullptr;
 
   ReadOnlyFile file;
   if (!file.Open(systemPath)) return nullptr;
   TNAutoFreePtrTo<std::uint8_t> block;
-  const bool read = ReadInto(file, block, size, progress);
+  const std::size_t slash = systemPath.rfind('/');
+  const bool read = (entry == nullptr || file.Entry(systemPath.substr(slash + 1), *entry)) &&
+                    ReadInto(file, block, size, progress);
   const ErrorCode code = GetLastError();
   const bool closed = file.Close();
   if (!read || !closed) {

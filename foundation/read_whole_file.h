@@ -7,6 +7,8 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace bitvane {
 
 // Files above this size are refused.
@@ -24,11 +26,19 @@ using ReadProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t f
 // error 0. An empty progress callback always goes on.
 // On failure returns null with `size` 0 and the code as last error:
 // ERROR_INVALID_PARAMETER (empty path), the path's own code (it cannot be normalised or
-// names no file: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED for a
-// directory, pipe or device, ...), ERROR_INSUFFICIENT_BUFFER (above 1 GiB),
-// ERROR_OUTOFMEMORY (no block), ERROR_READ_FAULT (the file ended early),
+// names no file: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_FILENAME_EXCED_RANGE,
+// ERROR_BAD_FILE_TYPE for a directory, pipe or device, ...), ERROR_FILE_TOO_LARGE
+// (above 1 GiB), ERROR_OUTOFMEMORY (no block), ERROR_READ_FAULT (the file ended early),
 // ERROR_CANCELLED (the callback said no), or a failed read's or close's code.
 [[nodiscard]] std::uint8_t* ReadWholeFile(std::u16string_view path, std::size_t& size,
+                                          const ReadProgress& progress = {});
+
+// As ReadWholeFile, for a path already normalised (as NScanFind::Path and the names it
+// lists are): read as it stands, with no second environment expansion, which would
+// make a file named "%HOME%.bin" name another. With `entry`, fills it from the opened
+// file itself, so that the record and the bytes are of one file.
+[[nodiscard]] std::uint8_t* ReadNamedFile(std::u16string_view path, std::size_t& size,
+                                          FileEntryInfo* entry = nullptr,
                                           const ReadProgress& progress = {});
 
 }  // namespace bitvane

@@ -39,13 +39,14 @@ void NScanFind::SetPath(std::u16string_view path) {
   if (!IsPlausibleAddress(this)) return;
   m_results = nullptr;
   m_path = path.empty() ? std::u16string() : NormalisePath(path);
+  m_pathError = m_path.empty() && !path.empty() ? GetLastError() : ERROR_INVALID_DATA;
 }
 
 bool NScanFind::Scan() {
   if (!IsPlausibleAddress(this)) return false;
   if (m_path.empty()) {
     m_results = nullptr;
-    SetLastError(ERROR_INVALID_DATA);
+    SetLastError(m_pathError);
     return false;
   }
   if (m_results) {
@@ -70,7 +71,11 @@ bool NScanFind::ScanInto(Results& results) {
   if (!ToSystemPath(m_path, pattern)) return false;
   FileFinder finder;
   FileEntryInfo entry;
-  if (!finder.FindFirst(pattern, entry)) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (!finder.FindFirst(pattern, entry)) {
+    // A name without wildcards may name a device or pipe: passed over, as in a listing.
+    const ErrorCode code = GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_BAD_FILE_TYPE;
+  }
   bool listed = true;
   do {
     if ((entry.m_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;

@@ -61,14 +61,17 @@ class NScanFind : private NNonCopyable {
   virtual ~NScanFind() = default;
 
   // Drops earlier results and keeps `path` normalised (environment expanded, made
-  // full); an empty path, or one that cannot be normalised, is kept as the empty path.
+  // full); an empty path, or one that cannot be normalised, is kept as the empty path,
+  // and the normalisation's code is kept for Scan.
   void SetPath(std::u16string_view path);
   [[nodiscard]] const std::u16string& Path() const noexcept { return m_path; }
 
-  // Lists the regular files matching the path; directories are passed over. Nothing
-  // matching is success with no records. Failures drop the results: an empty path
-  // (ERROR_INVALID_DATA), no memory for the records (ERROR_NOT_ENOUGH_MEMORY), a missing
-  // directory (ERROR_PATH_NOT_FOUND), or the look-up's own code.
+  // Lists the regular files matching the path; directories, devices and pipes are
+  // passed over. Nothing matching is success with no records. Failures drop the
+  // results: an empty path (ERROR_INVALID_DATA), one that could not be normalised (its
+  // code, e.g. ERROR_FILENAME_EXCED_RANGE), no memory for the records
+  // (ERROR_NOT_ENOUGH_MEMORY), a missing directory (ERROR_PATH_NOT_FOUND), or the
+  // look-up's own code.
   [[nodiscard]] bool Scan();
 
   [[nodiscard]] std::uint32_t Count() const noexcept;
@@ -80,6 +83,7 @@ class NScanFind : private NNonCopyable {
   [[nodiscard]] bool ScanInto(Results& results);
 
   std::u16string m_path;
+  ErrorCode m_pathError = ERROR_INVALID_DATA;  // why m_path is empty
   TNAutoDelPtrTo<Results> m_results;  // null when there are no results
 };
 

@@ -67,6 +67,7 @@ ErrorCode ErrorFromErrno(int error) noexcept {
     case EINVAL:
       return ERROR_INVALID_PARAMETER;
     case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
     case ELOOP:
       return ERROR_INVALID_NAME;
     default:
@@ -83,20 +84,14 @@ std::uint64_t TicksFromUnixTime(std::int64_t seconds, std::uint32_t nanoseconds)
   return static_cast<std::uint64_t>(seconds + kSecondsTo1970) * 10000000u + nanoseconds / 100u;
 }
 
-bool StatEntry(const std::string& path, const std::string& name, FileEntryInfo& entry) {
-  if (!IsUsablePath(path)) {
-    SetLastError(ERROR_INVALID_NAME);
-    return false;
-  }
-  struct statx info {};
-  if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
-              &info) != 0) {
-    SetLastError(LookUpError(path, errno));
-    return false;
-  }
+namespace {
+
+// Fills `entry` from `info`; only regular files and directories qualify.
+[[nodiscard]] bool FillEntry(const struct statx& info, const std::string& name,
+                             FileEntryInfo& entry) {
   const bool directory = S_ISDIR(info.stx_mode);
   if (!directory && !S_ISREG(info.stx_mode)) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
+    SetLastError(ERROR_BAD_FILE_TYPE);
     return false;
   }
   std::uint32_t attributes = directory ? FILE_ATTRIBUTE_DIRECTORY : 0;
@@ -110,6 +105,22 @@ bool StatEntry(const std::string& path, const std::string& name, FileEntryInfo& 
   entry.m_size = directory ? 0 : info.stx_size;
   entry.m_name = name;
   return true;
+}
+
+}  // namespace
+
+bool StatEntry(const std::string& path, const std::string& name, FileEntryInfo& entry) {
+  if (!IsUsablePath(path)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
+  struct statx info {};
+  if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
+              &info) != 0) {
+    SetLastError(LookUpError(path, errno));
+    return false;
+  }
+  return FillEntry(info, name, entry);
 }
 
 bool MatchesPattern(const std::string& pattern, const std::string& name) noexcept {
@@ -185,7 +196,7 @@ bool FileFinder::FindNext(FileEntryInfo& entry) {
     // Gone since it was listed, a dangling or looping link, or neither file nor directory.
     const ErrorCode code = GetLastError();
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
-        code != ERROR_INVALID_NAME) {
+        code != ERROR_INVALID_NAME && code != ERROR_BAD_FILE_TYPE) {
       return false;
     }
   }
@@ -208,16 +219,26 @@ bool ReadOnlyFile::Open(const std::string& path) {
     SetLastError(ERROR_INVALID_NAME);
     return false;
   }
-  // Non-blocking, so that a named pipe cannot hold the open up; it is refused below.
+  // Anything but a regular file is refused before it is opened, as opening a device
+  // may act on it; non-blocking, so that a pipe put in its place cannot hold the open
+  // up, and checked again once open.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    SetLastError(LookUpError(path, errno));
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    return false;
+  }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
     SetLastError(LookUpError(path, errno));
     return false;
   }
-  struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    SetLastError(ERROR_ACCESS_DENIED);
+    SetLastError(ERROR_BAD_FILE_TYPE);
     return false;
   }
   (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -233,6 +254,16 @@ bool ReadOnlyFile::Size(std::uint64_t& size) {
   }
   size = static_cast<std::uint64_t>(info.st_size);
   return true;
+}
+
+bool ReadOnlyFile::Entry(const std::string& name, FileEntryInfo& entry) {
+  struct statx info {};
+  if (m_fd < 0 || ::statx(m_fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT,
+                          STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    SetLastError(m_fd < 0 ? ERROR_INVALID_HANDLE : ErrorFromErrno(errno));
+    return false;
+  }
+  return FillEntry(info, name, entry);
 }
 
 bool ReadOnlyFile::Read(void* buffer, std::size_t count, std::size_t& done) {
@@ -271,6 +302,41 @@ bool LookUpEnvironment(const std::string& name, std::string& value) {
   const char* found = std::getenv(name.c_str());
   if (found == nullptr) return false;
   value = found;
+  return true;
+}
+
+bool ParentDirectory(const std::string& path, std::string& parent) {
+  if (!IsUsablePath(path)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
+  // The kernel takes the step, through any link in `path`; the descriptor then tells
+  // where it led in one call, where realpath would look at every step again.
+  const std::string step = path + (path.back() == '/' ? ".." : "/..");
+  const int fd = ::open(step.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return false;
+  }
+  struct stat info {};
+  std::vector<char> buffer(4096);
+  const ssize_t length = ::fstat(fd, &info) == 0 && info.st_nlink != 0
+                             ? ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(),
+                                          buffer.data(), buffer.size())
+                             : -1;
+  ::close(fd);
+  if (length > 0 && static_cast<std::size_t>(length) < buffer.size() && buffer[0] == '/') {
+    parent.assign(buffer.data(), static_cast<std::size_t>(length));
+    return true;
+  }
+  // No /proc, or a folder removed meanwhile: the library's own resolution.
+  char* resolved = ::realpath(step.c_str(), nullptr);
+  if (resolved == nullptr) {
+    SetLastError(ErrorFromErrno(errno));
+    return false;
+  }
+  parent = resolved;
+  std::free(resolved);
   return true;
 }
 

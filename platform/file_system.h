@@ -23,7 +23,7 @@ inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 inline constexpr std::uint64_t kTicksTo1970 = 116444736000000000ull;
 
 // The error number for an errno value: ENOENT 2, ENOTDIR 3, EACCES/EPERM/EROFS/EISDIR 5,
-// ENOMEM/EMFILE/ENFILE 8, EINVAL 87, ENAMETOOLONG/ELOOP 123, anything else
+// ENOMEM/EMFILE/ENFILE 8, EINVAL 87, ELOOP 123, ENAMETOOLONG 206, anything else
 // ERROR_READ_FAULT (an I/O fault the list has no closer number for).
 [[nodiscard]] ErrorCode ErrorFromErrno(int error) noexcept;
 
@@ -42,8 +42,8 @@ struct FileEntryInfo {
 };
 
 // Fills `entry` from the file `path` names (links followed) with `name` as its name.
-// Only regular files and directories qualify; anything else fails with
-// ERROR_FILE_NOT_FOUND, a failed look-up with its errno's number.
+// Only regular files and directories qualify; anything else (a device, pipe or socket)
+// fails with ERROR_BAD_FILE_TYPE, a failed look-up with its errno's number.
 [[nodiscard]] bool StatEntry(const std::string& path, const std::string& name,
                              FileEntryInfo& entry);
 
@@ -63,7 +63,8 @@ class FileFinder {
 
   // Starts the look-up and reports the first entry. Nothing matching:
   // ERROR_FILE_NOT_FOUND; a missing or unusable directory: ERROR_PATH_NOT_FOUND;
-  // an empty path or one holding a 0 byte: ERROR_INVALID_NAME.
+  // an empty path or one holding a 0 byte: ERROR_INVALID_NAME. A path without
+  // wildcards fails as StatEntry does (ERROR_BAD_FILE_TYPE for a device or pipe).
   [[nodiscard]] bool FindFirst(const std::string& path, FileEntryInfo& entry);
   // The next entry; false with ERROR_NO_MORE_FILES at the end, or another code when
   // reading the directory fails.
@@ -87,9 +88,13 @@ class ReadOnlyFile {
   ~ReadOnlyFile() { (void)Close(); }
 
   // Opens an existing file with the sequential-read hint, never blocking and never
-  // creating. A directory, pipe or device fails with ERROR_ACCESS_DENIED; a missing
-  // file with ERROR_FILE_NOT_FOUND, a missing directory with ERROR_PATH_NOT_FOUND.
+  // creating. A directory, pipe or device fails with ERROR_BAD_FILE_TYPE, without
+  // being opened; a missing file with ERROR_FILE_NOT_FOUND, a missing directory with
+  // ERROR_PATH_NOT_FOUND.
   [[nodiscard]] bool Open(const std::string& path);
+  // The open file's own directory entry, with `name` as its name: the record of the
+  // very file that Read reads, whatever its path names by now.
+  [[nodiscard]] bool Entry(const std::string& name, FileEntryInfo& entry);
   // The file's size in bytes.
   [[nodiscard]] bool Size(std::uint64_t& size);
   // Reads up to `count` bytes into `buffer`, going on after interrupted or partial
@@ -105,6 +110,12 @@ class ReadOnlyFile {
 // The value of environment variable `name`. False for an unknown name and for a name
 // that is empty or holds '=' or a 0 byte (no variable can have such a name).
 [[nodiscard]] bool LookUpEnvironment(const std::string& name, std::string& value);
+
+// The folder that `path`/.. names as the system resolves it (a link in `path` is
+// followed before the step up), as an absolute path without links. False with the
+// errno's number: ERROR_FILE_NOT_FOUND when part of `path` does not exist,
+// ERROR_PATH_NOT_FOUND when `path` is no folder, ERROR_FILENAME_EXCED_RANGE, ...
+[[nodiscard]] bool ParentDirectory(const std::string& path, std::string& parent);
 
 // The current working directory; false with its errno's number when it cannot be had.
 [[nodiscard]] bool CurrentDirectory(std::string& directory);

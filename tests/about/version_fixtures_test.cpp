@@ -157,9 +157,14 @@ TEST(VersionFixtures, PathsAndTheirFailures) {
       {"missing.exe", false, ERROR_FILE_NOT_FOUND, ""},
       {"missing/one.exe", false, ERROR_PATH_NOT_FOUND, ""},
       {"one.exe/x", false, ERROR_PATH_NOT_FOUND, ""},
-      {"folder.dll", false, ERROR_FILE_NOT_FOUND, ""},
+      {"folder.dll", false, ERROR_BAD_FILE_TYPE, ""},
+      {"folder.dll/", false, ERROR_BAD_FILE_TYPE, ""},
       {"empty.exe", false, ERROR_INVALID_DATA, ""},
-      {"pipe.exe", false, ERROR_FILE_NOT_FOUND, ""},  // the scan lists regular files only
+      {"pipe.exe", false, ERROR_BAD_FILE_TYPE, ""},  // refused, never waited on
+      {"pipe.*", false, ERROR_FILE_NOT_FOUND, ""},   // a pattern lists regular files only
+      {"/dev/zero", false, ERROR_BAD_FILE_TYPE, ""},
+      {std::string(256, 'n'), false, ERROR_FILENAME_EXCED_RANGE, ""},
+      {std::string(5000, 'n'), false, ERROR_FILENAME_EXCED_RANGE, ""},
   };
   for (const auto& row : rows) {
     NVersionInfo info;
@@ -245,6 +250,64 @@ TEST(VersionFixtures, DamagedOrCutShortAtEveryNode) {
   NVersionInfo info;
   ASSERT_TRUE(info.LoadFile(Wide(file)));
   EXPECT_EQ(info.GetString(u"ProductName"), u"Zample Product");
+}
+
+TEST(VersionFixtures, AFileOverOneGibibyteIsTooLarge) {
+  ScratchDir scratch;
+  const fs::path file = scratch.Path() / "huge.exe";
+  WriteAll(file, SampleBlock());
+  fs::resize_file(file, (1ull << 30) + 1);  // a hole: no gibibyte written
+  NVersionInfo info;
+  EXPECT_FALSE(info.LoadFile(Wide(file)));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
+}
+
+// Path, record, CRC and bytes all of one file, whatever the names hold.
+TEST(VersionFixtures, PathRecordAndBytesAreOfOneFile) {
+  ScratchDir scratch;
+  const fs::path dir = fs::canonical(scratch.Path());
+  fs::create_directories(dir / "far" / "away");
+  fs::create_symlink(dir / "far" / "away", dir / "lnk");
+  const Bytes a = SampleBlock(0x00010000, 0);
+  const Bytes b = SampleBlock(0x00020000, 0);
+  const Bytes c = SampleBlock(0x00030000, 0);
+  WriteAll(dir / "%HOME%.bin", a);
+  WriteAll(dir / "%BV_LOAD_B%.bin", b);
+  WriteAll(dir / "other.bin", c);
+  WriteAll(dir / "far" / "target.exe", a);
+  WriteAll(dir / "target.exe", c);
+  ::setenv("BV_LOAD_A", "%BV_LOAD_B%", 1);
+  ::setenv("BV_LOAD_B", "other", 1);
+  const struct {
+    std::string path;     // relative to the scratch directory
+    std::string file;     // the file described
+    const Bytes* bytes;   // its contents
+    const char* version;  // %V
+  } rows[] = {
+      {"*ME%.bin", "%HOME%.bin", &a, "1.0"},
+      {"%HOME%.bin", "", nullptr, ""},  // expands: no such file
+      {"%BV_LOAD_A%.bin", "%BV_LOAD_B%.bin", &b, "2.0"},
+      {"%BV_LOAD_B%.bin", "other.bin", &c, "3.0"},
+      {"lnk/../target.exe", "far/target.exe", &a, "1.0"},
+      {"lnk/./../../target.exe", "target.exe", &c, "3.0"},
+  };
+  for (const auto& row : rows) {
+    NVersionInfo info;
+    const bool loaded = info.LoadFile(Wide(dir / row.path));
+    EXPECT_EQ(loaded, row.bytes != nullptr) << row.path << " " << GetLastError();
+    if (loaded != (row.bytes != nullptr)) continue;
+    if (!loaded) {
+      EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << row.path;
+      continue;
+    }
+    EXPECT_EQ(WideToUtf8(info.Path()), (dir / row.file).string()) << row.path;
+    EXPECT_EQ(WideToUtf8(info.FindData().FileName()), fs::path(row.file).filename().string());
+    EXPECT_EQ(info.FindData().FileSize(), row.bytes->size()) << row.path;
+    EXPECT_EQ(info.FileCrc(), Crc32(row.bytes->data(), row.bytes->size())) << row.path;
+    EXPECT_EQ(WideToUtf8(info.Describe()), row.version) << row.path;
+  }
+  ::unsetenv("BV_LOAD_A");
+  ::unsetenv("BV_LOAD_B");
 }
 
 TEST(VersionFixtures, LoadSelfReadsTheRunningProgram) {

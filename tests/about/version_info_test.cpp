@@ -226,6 +226,63 @@ TEST(VersionLoadBlock, RootSearchAtEveryFourthOffsetOnly) {
   }
 }
 
+// Root-key nodes `depth` deep, each the only child of the one before; the innermost
+// made unreadable when `broken`.
+Bytes NestedRoots(std::size_t depth, bool broken) {
+  TestNode node{NVersionInfo::RootKey(), {}, 0, true, {}};
+  for (std::size_t level = 1; level < depth; ++level) {
+    node = TestNode{NVersionInfo::RootKey(), {}, 0, true, {std::move(node)}};
+  }
+  Bytes bytes = BuildNode(node);
+  if (broken) {
+    SetU16(bytes, bytes.size() - 40 + 4, 2);  // the innermost node's type: 40 bytes a level
+  }
+  return bytes;
+}
+
+Bytes Joined(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+// The root search as every fourth offset parsed in full: slow, but plainly right.
+std::uint32_t EveryOffsetSearch(const Bytes& block) {
+  for (std::size_t offset = 0; offset < block.size(); offset += 4) {
+    std::size_t position = offset;
+    NVersionInfo::NVIItem* root =
+        NVersionInfo::ParseNode(block.data(), block.size(), position, NVersionInfo::RootKey());
+    delete root;
+    if (root != nullptr) return static_cast<std::uint32_t>(offset);
+  }
+  return NVersionInfo::kNotLoaded;
+}
+
+TEST(VersionLoadBlock, NestedRootKeysGiveTheEveryOffsetAnswer) {
+  const Bytes sample = SampleBlock();
+  const struct {
+    const char* name;
+    Bytes block;
+    std::uint32_t offset;  // where the root is found
+  } rows[] = {
+      {"broken chain", NestedRoots(150, true), NVersionInfo::kNotLoaded},
+      {"sound chain", NestedRoots(150, false), 0},
+      {"broken chain, then a resource", Joined({NestedRoots(150, true), sample}), 6000},
+      {"broken chains around a resource",
+       Joined({NestedRoots(40, true), sample, NestedRoots(40, true)}), 1600},
+      {"broken chain, then a sound one", Joined({NestedRoots(5, true), NestedRoots(5, false)}),
+       200},
+      {"zeros, then a broken chain", Joined({Bytes(64, 0), NestedRoots(9, true)}),
+       NVersionInfo::kNotLoaded},
+  };
+  for (const auto& row : rows) {
+    NVersionInfo info;
+    (void)info.LoadBlock(row.block.data(), row.block.size());
+    EXPECT_EQ(info.ResourceOffset(), row.offset) << row.name;
+    EXPECT_EQ(info.ResourceOffset(), EveryOffsetSearch(row.block)) << row.name;
+  }
+}
+
 TEST(VersionLoadBlock, EveryPrefixShorterThanTheResourceFails) {
   Bytes block(16, 0x41);
   const Bytes resource = SampleBlock();

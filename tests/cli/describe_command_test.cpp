@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tests/support/temp_dir.h"
+
 namespace bitvane::cli {
 namespace {
 
@@ -60,6 +62,33 @@ TEST(DescribeCommand, VersionIsTheOwnAboutText) {
   EXPECT_NE(text.find("\nBuilt on "), std::string::npos);
   EXPECT_NE(text.find("\nLoaded from " + OwnPath() + "\n"), std::string::npos);
   EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
+// Each failure names what happened to the file, with its error number.
+TEST(DescribeCommand, ReasonsForFilesThatCannotBeDescribed) {
+  test::TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const struct {
+    std::string file;
+    std::string reason;
+  } rows[] = {
+      {"/dev/zero", ": not a regular file (error 222)\n"},
+      {dir.MakeFifo("pipe"), ": not a regular file (error 222)\n"},  // and no waiting for a writer
+      {dir.MakeDir("folder"), ": not a regular file (error 222)\n"},
+      {dir.Join(std::string(300, 'n')), ": name too long (error 206)\n"},
+      {dir.Path() + std::string(3000, '/') + std::string(2000, 'n'),
+       ": name too long (error 206)\n"},
+      {dir.Sparse("huge.exe", (1ull << 30) + 1), ": too large (error 223)\n"},
+      {dir.Join("missing.exe"), ": file not found (error 2)\n"},
+  };
+  for (const auto& row : rows) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDescribe({row.file}, out, err), 1) << row.file.substr(0, 80);
+    const std::string text = err.str();
+    EXPECT_TRUE(text.ends_with(row.reason))
+        << row.file.substr(0, 80) << ": "
+        << text.substr(text.size() - std::min<std::size_t>(text.size(), 60));
+  }
 }
 
 }  // namespace

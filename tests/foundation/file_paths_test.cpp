@@ -1,6 +1,8 @@
 #include "foundation/file_paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -98,14 +100,41 @@ TEST(FullPath, RelativeToTheCurrentDirectory) {
   EXPECT_EQ(FullPath(u"c:\\x"), base + u"/c:\\x");  // a file name here, not a drive
 }
 
-TEST(FullPath, KeepsLinks) {
+TEST(FullPath, StepsUpAsTheSystemDoes) {
   test::TempDir dir;
   ASSERT_TRUE(dir.Made());
-  dir.MakeDir("target");
-  dir.MakeLink("link", dir.Join("target/deeper"));
-  const std::u16string base = Wide(dir.Path());
-  EXPECT_EQ(FullPath(base + u"/link"), base + u"/link");
-  EXPECT_EQ(FullPath(base + u"/link/.."), base);
+  char* real = ::realpath(dir.Path().c_str(), nullptr);
+  ASSERT_NE(real, nullptr);
+  const std::u16string base = Wide(real);
+  std::free(real);
+  dir.MakeDir("far");
+  dir.MakeDir("far/away");
+  dir.Write("far/target.bin", "t");
+  dir.Write("target.bin", "wrong one");
+  dir.MakeLink("lnk", dir.Join("far/away"));
+  dir.MakeLink("dangling", dir.Join("far/none"));
+  dir.MakeDir("locked");
+  ::chmod(dir.Join("locked").c_str(), 0);
+  const std::u16string link = Wide(dir.Path()) + u"/lnk";  // a link on the way stays as written
+  const struct {
+    std::u16string in;
+    std::u16string out;
+  } rows[] = {
+      {link, link},
+      {link + u"/target.bin", link + u"/target.bin"},
+      {link + u"/../target.bin", base + u"/far/target.bin"},  // where the system goes
+      {link + u"/./../..", base},
+      {link + u"/x/../../target.bin", base + u"/target.bin"},  // x missing: by text from there
+      {base + u"/dangling/..", base},                          // nothing there: by text
+      {base + u"/missing/../lnk/..", base},  // the path opens nothing: by text throughout
+      {base + u"/target.bin/../far", base + u"/target.bin/../far"},  // kept, to fail later
+      {base + u"/far/../far/away/../../target.bin", base + u"/target.bin"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FullPath(row.in), row.out) << WideToUtf8(row.in);
+  if (::geteuid() != 0) {  // the root user may step through a locked folder
+    EXPECT_EQ(FullPath(base + u"/locked/sub/../x"), base + u"/locked/sub/../x");
+  }
+  ::chmod(dir.Join("locked").c_str(), 0755);
 }
 
 TEST(FullPath, Failures) {
@@ -115,7 +144,7 @@ TEST(FullPath, Failures) {
     std::u16string in;
     ErrorCode code;
   } rows[] = {
-      {longest + u"a", ERROR_INSUFFICIENT_BUFFER},
+      {longest + u"a", ERROR_FILENAME_EXCED_RANGE},
       {longest + u"/..", ERROR_SUCCESS},  // judged after normalising
       {u"", ERROR_INVALID_NAME},
       {std::u16string(u"/a\0b", 4), ERROR_INVALID_NAME},

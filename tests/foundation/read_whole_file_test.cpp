@@ -97,7 +97,7 @@ TEST(ReadWholeFile, OneGibibyteAndNoMore) {
     size = 5;
     SetLastError(0);
     EXPECT_EQ(ReadWholeFile(Wide(path), size), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
     EXPECT_EQ(size, 0u);
   }
 }
@@ -140,11 +140,13 @@ TEST(ReadWholeFile, FailureCodes) {
       {u"", ERROR_INVALID_PARAMETER},
       {Wide(dir.Join("missing")), ERROR_FILE_NOT_FOUND},
       {Wide(dir.Join("missing/f")), ERROR_PATH_NOT_FOUND},
-      {Wide(dir.Path()), ERROR_ACCESS_DENIED},
-      {Wide(dir.MakeFifo("pipe")), ERROR_ACCESS_DENIED},
+      {Wide(dir.Path()), ERROR_BAD_FILE_TYPE},
+      {Wide(dir.MakeFifo("pipe")), ERROR_BAD_FILE_TYPE},
+      {u"/dev/zero", ERROR_BAD_FILE_TYPE},
       {Wide(dir.Join("file")) + u'\0', ERROR_INVALID_NAME},  // would name another file
       {Wide(dir.Join("file")) + char16_t{0xD800}, ERROR_INVALID_NAME},
-      {u"/" + std::u16string(5000, u'a'), ERROR_INSUFFICIENT_BUFFER},
+      {u"/" + std::u16string(5000, u'a'), ERROR_FILENAME_EXCED_RANGE},
+      {Wide(dir.Join(std::string(256, 'n'))), ERROR_FILENAME_EXCED_RANGE},
   };
   for (const auto& row : rows) {
     std::size_t size = 3;
@@ -153,6 +155,41 @@ TEST(ReadWholeFile, FailureCodes) {
     EXPECT_EQ(GetLastError(), row.code) << row.path.size();
     EXPECT_EQ(size, 0u);
   }
+}
+
+TEST(ReadNamedFile, ReadsThePathAsItStands) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string named = dir.Write("%BV_READ_OTHER%.bin", "named");
+  dir.Write("other.bin", "the other file");
+  dir.Write("x", "x");
+  ::setenv("BV_READ_OTHER", "other", 1);
+  const struct {
+    std::u16string path;
+    std::size_t size;  // 0: fails
+    std::string name;
+  } rows[] = {
+      {Wide(named), 5, "%BV_READ_OTHER%.bin"},  // not expanded a second time
+      {Wide(dir.Join("x")), 1, "x"},
+      {Wide(dir.Join("missing")), 0, ""},
+      {u"", 0, ""},
+  };
+  for (const auto& row : rows) {
+    std::size_t size = 9;
+    FileEntryInfo entry;
+    TNAutoFreePtrTo<std::uint8_t> block(ReadNamedFile(row.path, size, &entry));
+    EXPECT_EQ(block.Get() != nullptr, row.size != 0) << named;
+    EXPECT_EQ(size, row.size) << named;
+    if (row.size == 0) continue;
+    EXPECT_EQ(entry.m_name, row.name);
+    EXPECT_EQ(entry.m_size, row.size);
+    EXPECT_TRUE(EndsInFourZeros(block.Get(), size));
+  }
+  // The whole-file reader itself expands, once.
+  std::size_t size = 0;
+  TNAutoFreePtrTo<std::uint8_t> block(ReadWholeFile(Wide(named), size));
+  ::unsetenv("BV_READ_OTHER");
+  EXPECT_EQ(size, 14u);
 }
 
 }  // namespace

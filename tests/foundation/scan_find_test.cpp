@@ -127,8 +127,9 @@ TEST(NScanFind, NothingFoundIsSuccess) {
   dir.MakeDir("a");
   dir.MakeDir("b");
   dir.Write("file", "f");
-  const std::string succeed[] = {dir.Join("*"),      dir.Join("a"),    dir.Join("missing"),
-                                 dir.Join("*.none"), dir.Path() + "/", dir.Join("a/..")};
+  const std::string succeed[] = {dir.Join("*"),        dir.Join("a"),    dir.Join("missing"),
+                                 dir.Join("*.none"),   dir.Path() + "/", dir.Join("a/.."),
+                                 dir.MakeFifo("pipe"), "/dev/zero"};
   for (const auto& path : succeed) {
     NScanFind scan(Wide(path));
     SetLastError(0);
@@ -154,6 +155,8 @@ TEST(NScanFind, FailureCodesDropResults) {
       {dir.Join("missing/x"), ERROR_PATH_NOT_FOUND},
       {dir.Join("missing/*"), ERROR_PATH_NOT_FOUND},
       {dir.Join("file/x"), ERROR_PATH_NOT_FOUND},
+      {"/" + std::string(5000, 'a'), ERROR_FILENAME_EXCED_RANGE},  // kept from SetPath
+      {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
   };
   for (const auto& row : rows) {
     NScanFind scan(Wide(dir.Join("file")));

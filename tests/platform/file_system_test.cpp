@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -27,7 +28,7 @@ TEST(ErrorFromErrno, MapsToTheListedNumbers) {
               {EISDIR, ERROR_ACCESS_DENIED},
               {EMFILE, ERROR_NOT_ENOUGH_MEMORY},
               {EINVAL, ERROR_INVALID_PARAMETER},
-              {ENAMETOOLONG, ERROR_INVALID_NAME},
+              {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
               {ELOOP, ERROR_INVALID_NAME},
               {EIO, ERROR_READ_FAULT}};
   for (const auto& row : rows) EXPECT_EQ(ErrorFromErrno(row.error), row.code) << row.error;
@@ -125,7 +126,9 @@ TEST(FileFinder, FailureCodes) {
   } rows[] = {
       {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
       {dir.Join("*.none"), ERROR_FILE_NOT_FOUND},
-      {dir.Join("pipe"), ERROR_FILE_NOT_FOUND},
+      {dir.Join("pipe"), ERROR_BAD_FILE_TYPE},
+      {"/dev/zero", ERROR_BAD_FILE_TYPE},
+      {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
       {dir.Join("missing/x"), ERROR_PATH_NOT_FOUND},
       {dir.Join("missing/*"), ERROR_PATH_NOT_FOUND},
       {dir.Join("file/x"), ERROR_PATH_NOT_FOUND},
@@ -173,9 +176,11 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
   } rows[] = {
       {file, 0},
       {dir.MakeLink("l", file), 0},
-      {dir.Path(), ERROR_ACCESS_DENIED},
-      {dir.MakeFifo("p"), ERROR_ACCESS_DENIED},  // refused at once, not waiting for a writer
-      {"/dev/null", ERROR_ACCESS_DENIED},
+      {dir.Path(), ERROR_BAD_FILE_TYPE},
+      {dir.MakeFifo("p"), ERROR_BAD_FILE_TYPE},  // refused at once, not waiting for a writer
+      {"/dev/null", ERROR_BAD_FILE_TYPE},
+      {"/dev/zero", ERROR_BAD_FILE_TYPE},
+      {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
       {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
       {dir.Join("missing/f"), ERROR_PATH_NOT_FOUND},
       {dir.Join("f/f"), ERROR_PATH_NOT_FOUND},
@@ -186,6 +191,62 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
     SetLastError(0);
     EXPECT_EQ(reader.Open(row.path), row.code == 0) << row.path;
     EXPECT_EQ(GetLastError(), row.code) << row.path;
+  }
+}
+
+TEST(ReadOnlyFile, EntryIsOfTheOpenedFile) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string path = dir.Write("f", "first");
+  ReadOnlyFile reader;
+  ASSERT_TRUE(reader.Open(path));
+  // Another file put in its place afterwards does not count.
+  ASSERT_EQ(::rename(dir.Write("g", "second and longer").c_str(), path.c_str()), 0);
+  FileEntryInfo entry;
+  ASSERT_TRUE(reader.Entry("f", entry));
+  EXPECT_EQ(entry.m_name, "f");
+  EXPECT_EQ(entry.m_size, 5u);
+  EXPECT_EQ(entry.m_attributes, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_NE(entry.m_lastWriteTicks, 0u);
+  ASSERT_TRUE(reader.Close());
+  SetLastError(0);
+  EXPECT_FALSE(reader.Entry("f", entry));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(ParentDirectory, TakesTheStepAsTheSystemDoes) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  char* real = ::realpath(dir.Path().c_str(), nullptr);
+  ASSERT_NE(real, nullptr);
+  const std::string base = real;
+  std::free(real);
+  dir.MakeDir("a");
+  dir.MakeDir("a/b");
+  dir.Write("file", "x");
+  dir.MakeLink("lnk", base + "/a/b");
+  const struct {
+    std::string path;
+    ErrorCode code;
+    std::string parent;
+  } rows[] = {
+      {base + "/a/b", 0, base + "/a"},
+      {base + "/a/b/", 0, base + "/a"},
+      {base + "/lnk", 0, base + "/a"},  // the link's target's parent, not `base`
+      {"/", 0, "/"},
+      {base + "/missing", ERROR_FILE_NOT_FOUND, ""},
+      {base + "/file", ERROR_PATH_NOT_FOUND, ""},
+      {base + "/" + std::string(5000, 'n'), ERROR_FILENAME_EXCED_RANGE, ""},
+      {"", ERROR_INVALID_NAME, ""},
+  };
+  for (const auto& row : rows) {
+    std::string parent;
+    SetLastError(0);
+    EXPECT_EQ(ParentDirectory(row.path, parent), row.code == 0) << row.path;
+    EXPECT_EQ(GetLastError(), row.code) << row.path;
+    if (row.code == 0) {
+      EXPECT_EQ(parent, row.parent) << row.path;
+    }
   }
 }
 
