@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/bitvane_settings.h"
+#include "app/reg_key.h"
 #include "platform/registry.h"
 
 namespace bitvane {
@@ -81,6 +82,31 @@ void BM_SaveAllUnchanged(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(settings.store.SaveAll());
 }
 BENCHMARK(BM_SaveAllUnchanged);
+
+// Listing every value name of a key, as `bitvane-cli settings` does: linear in the
+// number of values, whatever a store holds.
+void BM_ListValueNames(benchmark::State& state) {
+  TempHive hive;
+  NRegKey key;
+  if (!key.Open(u"HKCU\\Software\\Bench\\Many", KEY_ALL_ACCESS) || RegBeginBatch() != 0) {
+    state.SkipWithError("cannot create the key");
+    return;
+  }
+  const auto count = static_cast<std::uint32_t>(state.range(0));
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::u16string name = u"Value";
+    for (const char digit : std::to_string(i)) name += static_cast<char16_t>(digit);
+    (void)RegSetValue(key.Handle(), name.c_str(), REG_DWORD,
+                      reinterpret_cast<const std::uint8_t*>(&i), sizeof i);
+  }
+  if (RegEndBatch(true) != 0) state.SkipWithError("cannot store the values");
+  NSTRList names;
+  for (auto _ : state) {
+    if (!key.ListValueNames(names) || names.Count() != count) state.SkipWithError("listing failed");
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_ListValueNames)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace bitvane

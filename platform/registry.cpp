@@ -24,12 +24,24 @@ struct OpenKey {
   std::uint32_t access;
 };
 
+// Where a handle's listing of values stopped, so that the next index goes on from there
+// instead of counting from the first value again. Valid only while nothing was written.
+struct ValueCursor {
+  std::uint32_t index;        // the index last listed
+  sqlite3_int64 id;           // the row of that value
+  sqlite3_int64 dataVersion;  // PRAGMA data_version then: other connections' commits
+  std::uint64_t writes;       // Registry::writes then: this process's writes
+  std::uint64_t connection;   // RegistryHive::ConnectionSerial() then
+};
+
 // Everything the registry calls of this process share, under one mutex.
 struct Registry {
   std::mutex mutex;
   std::string path;  // empty: the default
   std::unique_ptr<RegistryHive> hive;
   std::unordered_map<RegHandle, OpenKey> handles;
+  std::unordered_map<RegHandle, ValueCursor> cursors;
+  std::uint64_t writes = 0;  // counts writes begun or undone, for the cursors
   RegHandle nextHandle = 1;
   bool batch = false;
   ErrorCode batchError = ERROR_SUCCESS;  // a write inside the batch failed
@@ -163,6 +175,7 @@ RegHandle NewHandle(Registry& registry, const OpenKey& key) {
 // is open. A failed write leaves nothing behind.
 template <typename Write>
 ErrorCode RunWrite(Registry& registry, Write&& write) {
+  ++registry.writes;
   sqlite3* db = nullptr;
   RegistryHive& hive = registry.Hive();
   if (registry.batch) {
@@ -185,6 +198,7 @@ ErrorCode RunWrite(Registry& registry, Write&& write) {
 
 ErrorCode CloseAll(Registry& registry) {
   registry.handles.clear();
+  registry.cursors.clear();
   if (registry.batch && registry.hive && registry.hive->IsOpen()) {
     (void)registry.hive->Execute("ROLLBACK");
   }
@@ -297,6 +311,7 @@ ErrorCode RegCreateKey(RegHandle parent, const char16_t* subKey, std::uint32_t a
 
 ErrorCode RegCloseKey(RegHandle key) {
   Call call;
+  call->cursors.erase(key);
   if (IsRoot(key)) return ERROR_SUCCESS;
   return call->handles.erase(key) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
@@ -434,13 +449,24 @@ ErrorCode RegEnumValue(RegHandle handle, std::uint32_t index, char16_t* name,
   sqlite3* db = nullptr;
   if (const ErrorCode error = Start(*call, handle, KEY_QUERY_VALUE, key, db)) return error;
   if (!db) return ERROR_NO_MORE_ITEMS;
-  SqliteStatement query(db,
-                        "SELECT name, type FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
+  SqliteStatement version(db, "PRAGMA data_version");
+  if (const int step = version.Step(); step != SQLITE_ROW) return ErrorFromSqlite(step);
+  const ValueCursor now{index, 0, version.Int(0), call->writes, call->Hive().ConnectionSerial()};
+  const auto cursor = call->cursors.find(handle);
+  const bool goOn = cursor != call->cursors.end() && cursor->second.index + 1 == index &&
+                    cursor->second.dataVersion == now.dataVersion &&
+                    cursor->second.writes == now.writes &&
+                    cursor->second.connection == now.connection;
+  // In row order, without the index on names, which would sort all of them each time.
+  SqliteStatement query(db, goOn ? "SELECT id, name, type FROM vals NOT INDEXED "
+                                   "WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1"
+                                 : "SELECT id, name, type FROM vals NOT INDEXED "
+                                   "WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
   query.Bind(1, key.id);
-  query.Bind(2, index);
+  query.Bind(2, goOn ? cursor->second.id : sqlite3_int64{index});
   const int step = query.Step();
   if (step != SQLITE_ROW) return step == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : ErrorFromSqlite(step);
-  const std::u16string found = Utf16FromLeBytes(query.BlobData(0), query.BlobSize(0));
+  const std::u16string found = Utf16FromLeBytes(query.BlobData(1), query.BlobSize(1));
   if (found.size() >= *nameLength) {
     *nameLength = static_cast<std::uint32_t>(found.size());
     return ERROR_MORE_DATA;
@@ -448,7 +474,10 @@ ErrorCode RegEnumValue(RegHandle handle, std::uint32_t index, char16_t* name,
   found.copy(name, found.size());
   name[found.size()] = u'\0';
   *nameLength = static_cast<std::uint32_t>(found.size());
-  if (type) *type = static_cast<std::uint32_t>(query.Int(1));
+  if (type) *type = static_cast<std::uint32_t>(query.Int(2));
+  ValueCursor& kept = call->cursors[handle];
+  kept = now;
+  kept.id = query.Int(0);
   return ERROR_SUCCESS;
 }
 
@@ -469,6 +498,7 @@ ErrorCode RegEndBatch(bool commit) {
   if (!call->batch) return ERROR_INVALID_PARAMETER;
   RegistryHive& hive = call->Hive();
   ErrorCode error = call->batchError;
+  ++call->writes;  // a dropped batch undoes writes
   call->batch = false;
   call->batchError = ERROR_SUCCESS;
   if (!hive.IsOpen()) return error != ERROR_SUCCESS ? error : ERROR_REGISTRY_IO_FAILED;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -31,16 +32,17 @@ constexpr const char* kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
 
 struct Judgement {
   HiveState state;
-  ErrorCode error;  // why, for Unreachable
+  ErrorCode error;         // why, for Unreachable
+  int result = SQLITE_OK;  // the SQLite result behind a failure
 };
 
 Judgement FromFailure(int result) {
   const int primary = result & 0xFF;
   if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_ERROR ||
       result == SQLITE_IOERR_SHORT_READ) {
-    return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+    return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT, result};
   }
-  return {HiveState::Unreachable, ErrorFromSqlite(result)};
+  return {HiveState::Unreachable, ErrorFromSqlite(result), result};
 }
 
 // Reads the single integer `sql` yields.
@@ -144,8 +146,13 @@ int OpenDatabase(const std::string& path, OpenMode mode, SqliteDatabase& db) {
 }
 
 // What the first 100 bytes of a file say, read without SQLite, which would play a
-// leftover journal into any database it opens for writing.
+// leftover journal or log into any database it opens.
 enum class Header { Empty, NotDatabase, Unmarked, Ours, Foreign };
+
+std::uint32_t BigEndian32(const unsigned char* bytes) {
+  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+         std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
 
 Header ReadHeader(int fd) {
   unsigned char header[100] = {};
@@ -160,18 +167,56 @@ Header ReadHeader(int fd) {
   if (got < sizeof header || std::memcmp(header, "SQLite format 3", 16) != 0) {
     return Header::NotDatabase;
   }
-  const std::uint32_t id = std::uint32_t{header[68]} << 24 | std::uint32_t{header[69]} << 16 |
-                           std::uint32_t{header[70]} << 8 | header[71];
-  // A hive never uses a write-ahead log; even a read-only look at such a database would
-  // leave files of it beside the hive.
-  if (header[18] != 1 || header[19] != 1) return id == 0 ? Header::Foreign : Header::Ours;
-  if (id == 0) return Header::Unmarked;
-  return id == static_cast<std::uint32_t>(kHiveApplicationId) ? Header::Ours : Header::Foreign;
+  // A hive never uses a write-ahead log: even a read-only look at such a database
+  // would change its companions, and a read-write one would fold the log into it.
+  if (header[18] != 1 || header[19] != 1) return Header::Foreign;
+  const std::uint32_t version = BigEndian32(header + 60);
+  const std::uint32_t id = BigEndian32(header + 68);
+  if (id == 0 && version == 0) return Header::Unmarked;
+  return id == static_cast<std::uint32_t>(kHiveApplicationId) &&
+                 version == static_cast<std::uint32_t>(kHiveSchemaVersion)
+             ? Header::Ours
+             : Header::Foreign;
 }
 
-// Judges the file at `path` without changing a file that is not ours; when it is ours
-// and `keep` is given, the (read-write) connection that judged it is handed over.
-Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Whether the file at `path`, read as it is (any journal beside it ignored, no lock
+// taken), holds our schema; a file no longer there or unreadable does not.
+bool HasOurSchemaAsItIs(const std::string& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += c;
+    } else {
+      uri.append({'%', kHex[byte >> 4], kHex[byte & 15]});
+    }
+  }
+  uri += "?immutable=1";
+  sqlite3* raw = nullptr;
+  const int rc =
+      sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  const SqliteDatabase db(raw);
+  bool ours = false;
+  return rc == SQLITE_OK && HasOurSchema(db.get(), ours) == SQLITE_OK && ours;
+}
+
+// Opens `path` in `mode` and judges what the connection sees.
+Judgement JudgeFile(const std::string& path, OpenMode mode, SqliteDatabase& db) {
+  if (const int rc = OpenDatabase(path, mode, db)) return FromFailure(rc);
+  return Judge(db.get());
+}
+
+// Judges the file at `path` by its header and companions, opening it only read-only
+// unless it carries our marks and a journal of a crashed write must be played back.
+// When it is ours and `keep` is given, the connection that judged it is handed over:
+// read-write when `write` asks for it, else read-only where possible.
+Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr, bool write = false) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return {HiveState::Missing, ERROR_FILE_NOT_FOUND};
@@ -182,6 +227,10 @@ Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
   const Header header = regular ? ReadHeader(fd) : Header::Empty;
   ::close(fd);
   if (!regular) return {HiveState::Unreachable, ERROR_ACCESS_DENIED};
+  // A log or its index beside the file would be read (and changed) by any connection.
+  if (Exists(path + "-wal") || Exists(path + "-shm")) {
+    return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+  }
   switch (header) {
     case Header::Empty:
       return {HiveState::Fresh, ERROR_SUCCESS};
@@ -189,10 +238,10 @@ Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
     case Header::Foreign:
       return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
     case Header::Unmarked: {
-      // Only an empty database may be taken over; read-only, so nothing of it changes.
+      // Only an empty database may be taken over; read-only, so nothing of it changes
+      // (a journal left by a crash makes it unreadable, so damaged).
       SqliteDatabase db;
-      const int rc = OpenDatabase(path, OpenMode::ReadOnly, db);
-      const Judgement judgement = rc == SQLITE_OK ? Judge(db.get()) : FromFailure(rc);
+      const Judgement judgement = JudgeFile(path, OpenMode::ReadOnly, db);
       if (judgement.state == HiveState::Unreachable && judgement.error != ERROR_BUSY) {
         return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
       }
@@ -201,10 +250,15 @@ Judgement InspectFile(const std::string& path, SqliteDatabase* keep = nullptr) {
     case Header::Ours:
       break;
   }
-  // Ours: a leftover journal of a crashed write must be played back, so read-write.
   SqliteDatabase db;
-  if (const int rc = OpenDatabase(path, OpenMode::ReadWrite, db)) return FromFailure(rc);
-  const Judgement judgement = Judge(db.get());
+  Judgement judgement = JudgeFile(path, write ? OpenMode::ReadWrite : OpenMode::ReadOnly, db);
+  if (judgement.result == SQLITE_READONLY_ROLLBACK) {
+    // A journal of a crashed write: only a read-write connection plays it back, which
+    // changes the file, so only when the file holds our schema (which no write of ours
+    // changes once it is set up).
+    if (!HasOurSchemaAsItIs(path)) return {HiveState::Damaged, ERROR_REGISTRY_CORRUPT};
+    judgement = JudgeFile(path, OpenMode::ReadWrite, db);
+  }
   if (keep && judgement.state == HiveState::Ours) *keep = std::move(db);
   return judgement;
 }
@@ -354,7 +408,45 @@ ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo) {
   return ERROR_ACCESS_DENIED;
 }
 
+std::string BlockingFile(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  // Component by component from an open folder, so each name is looked up only once.
+  int dir = ::open(folder[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::string blocking;
+  for (std::size_t start = 0; dir >= 0 && start < folder.size();) {
+    std::size_t end = folder.find('/', start);
+    if (end == std::string::npos) end = folder.size();
+    if (end == start) {
+      start = end + 1;
+      continue;
+    }
+    const std::string part = folder.substr(start, end - start);
+    struct stat info {};
+    if (::fstatat(dir, part.c_str(), &info, 0) != 0) break;  // missing or out of reach
+    if (!S_ISDIR(info.st_mode)) {
+      blocking = folder.substr(0, end);
+      break;
+    }
+    const int next = ::openat(dir, part.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ::close(dir);
+    dir = next;
+    start = end + 1;
+  }
+  if (dir >= 0) ::close(dir);
+  return blocking;
+}
+
 ErrorCode RegistryHive::OpenFile(bool create) {
+  if (create) {
+    // Private from the start: SQLite would make it 0644 less the umask, and gives its
+    // journal the mode of the file.
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+    } else if (errno != EEXIST) {
+      return ErrorFromErrno(errno);
+    }
+  }
   const int rc = OpenDatabase(m_path, create ? OpenMode::Create : OpenMode::ReadWrite, m_db);
   if (rc != SQLITE_OK) m_db.reset();
   return ErrorFromSqlite(rc);
@@ -367,6 +459,7 @@ sqlite3* RegistryHive::ForReading(ErrorCode& why) {
   if (judgement.state == HiveState::Unreachable) why = judgement.error;
   if (judgement.state != HiveState::Ours) return nullptr;
   m_ours = true;
+  m_writable = sqlite3_db_readonly(m_db.get(), "main") == 0;
   return m_db.get();
 }
 
@@ -407,17 +500,17 @@ ErrorCode RegistryHive::SetUpSchema() {
 
 ErrorCode RegistryHive::ForWriting(sqlite3*& db) {
   db = nullptr;
-  if (m_db && m_ours) {
+  if (m_db && m_ours && m_writable) {
     db = m_db.get();
     return ERROR_SUCCESS;
   }
-  Close();
+  Close();  // a read-only connection, or none
   ErrorCode error = ERROR_SUCCESS;
   for (int round = 0; round < 2; ++round) {
-    const Judgement found = InspectFile(m_path, &m_db);
+    const Judgement found = InspectFile(m_path, &m_db, true);
     if (found.state == HiveState::Unreachable) return found.error;
     if (found.state == HiveState::Ours) {
-      m_ours = true;
+      m_ours = m_writable = true;
       db = m_db.get();
       return ERROR_SUCCESS;
     }
@@ -430,7 +523,7 @@ ErrorCode RegistryHive::ForWriting(sqlite3*& db) {
     if ((error = OpenFile(true))) return error;
     error = SetUpSchema();
     if (error == ERROR_SUCCESS) {
-      m_ours = true;
+      m_ours = m_writable = true;
       db = m_db.get();
       return ERROR_SUCCESS;
     }

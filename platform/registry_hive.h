@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -32,7 +33,9 @@ inline constexpr int kHiveSchemaVersion = 1;
 // The error number for an SQLite result code.
 [[nodiscard]] ErrorCode ErrorFromSqlite(int result) noexcept;
 
-// What the file at `path` holds, judged without changing it.
+// What the file at `path` holds, judged by our marks in its header (application id,
+// schema version, no write-ahead log) and its companion files before SQLite opens it.
+// Changes no file but ours, and ours only to play back the journal of a crashed write.
 [[nodiscard]] HiveState InspectHive(const std::string& path);
 
 // The name a damaged hive is moved to: `<path>.damaged-YYYYMMDDTHHMMSSZ`, with `-N`
@@ -46,6 +49,11 @@ inline constexpr int kHiveSchemaVersion = 1;
 // (`movedTo` stays empty).
 [[nodiscard]] ErrorCode MoveHiveAside(const std::string& path, std::string& movedTo);
 
+// The first part of the folder of `path` that is there but is no folder (a file standing
+// where a folder is needed); empty when there is none or it cannot be told. Follows
+// symbolic links; linear in the length of `path`.
+[[nodiscard]] std::string BlockingFile(const std::string& path);
+
 // The connection to one hive file.
 class RegistryHive {
  public:
@@ -57,11 +65,12 @@ class RegistryHive {
 
   // The connection when the hive exists and is ours; null when it is missing, fresh or
   // damaged (all of which read as an empty registry) with `why` 0, or unreachable with
-  // `why` telling why (busy, access denied, ...). Creates nothing.
+  // `why` telling why (busy, access denied, ...). Creates and changes nothing, but
+  // plays back the journal of a crashed write of ours.
   [[nodiscard]] sqlite3* ForReading(ErrorCode& why);
 
-  // A connection ready to write: creates the folder and the file when missing, moves
-  // a damaged file aside first, and sets up the schema of a fresh one.
+  // A connection ready to write: creates the folder (0700) and the file (0600) when
+  // missing, moves a damaged file aside first, and sets up the schema of a fresh one.
   [[nodiscard]] ErrorCode ForWriting(sqlite3*& db);
 
   // Runs `sql` (no results) on the open connection.
@@ -69,9 +78,13 @@ class RegistryHive {
 
   void Close() noexcept {
     m_db.reset();
-    m_ours = false;
+    m_ours = m_writable = false;
+    ++m_closes;
   }
   [[nodiscard]] bool IsOpen() const noexcept { return m_db != nullptr; }
+  // Changes whenever the connection may have been replaced, so that what was learnt
+  // through the old one (such as PRAGMA data_version) is not compared with the new.
+  [[nodiscard]] std::uint64_t ConnectionSerial() const noexcept { return m_closes; }
 
  private:
   [[nodiscard]] ErrorCode OpenFile(bool create);
@@ -79,7 +92,9 @@ class RegistryHive {
 
   std::string m_path;
   SqliteDatabase m_db;
-  bool m_ours = false;  // the connection's file holds our schema
+  bool m_ours = false;      // the connection's file holds our schema
+  bool m_writable = false;  // the connection may write (else it was opened read-only)
+  std::uint64_t m_closes = 0;
 };
 
 }  // namespace bitvane
