@@ -107,6 +107,10 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
       return false;
     }
   }
+  if (out.help && out.json) {
+    error = "--help has no JSON form";
+    return false;
+  }
   return true;
 }
 
@@ -114,6 +118,7 @@ std::string ConvertUsage() {
   return R"(Usage: bitvane-cli [--value HEX] [--json] [VIEW=TEXT | --swap NAME]...
        bitvane-cli describe FILE [--template TEXT]
        bitvane-cli --version
+       bitvane-cli settings [--reset]
 
 Starts from the value 0 (or --value, 1 to 16 hex digits, most significant first),
 then types each TEXT into the input line of its VIEW and runs each swap, in the
@@ -142,7 +147,7 @@ What the float views accept:
 Options:
   --value HEX      start from this value instead of 0
   --json           print one JSON object instead of the readable layout
-  --help           this text
+  --help           this text (it has no JSON form)
 
 Examples:
   bitvane-cli double=1.5
@@ -150,12 +155,22 @@ Examples:
   bitvane-cli "low-int='ABCD'" --json
   bitvane-cli byte0=0x41 byte1=66 low-single=-qnan
 
-describe prints the version resource of an executable through a template whose
-placeholders are those of the About box (default "%p: %f\r\n%x %g Version %a.%b.%c.%d");
---version prints the companion's own About text.
+Other modes:
+  describe FILE    prints the version resource of an executable through a template
+                   whose placeholders are those of the About box; FILE may hold
+                   %NAME% environment variables and * and ? in its file name, and
+                   must name one file. "bitvane-cli describe --help" tells more.
+  --version        prints the companion's own About text
+  settings         prints each value the program keeps between runs (name, type,
+                   value), or "none stored"; --reset deletes them, so that the
+                   next start uses the defaults
+
+The readable layout shows control characters escaped (\n, \u001B, ...) and bytes
+that are not UTF-8 as \xHH; --json writes the texts as JSON strings.
 
 Exit status: 0 when every text was accepted, 1 when any was rejected (each
-message also goes to standard error), 2 for a usage error.
+message also goes to standard error) or when describe or settings cannot read what
+they show, 2 for a usage error.
 )";
 }
 

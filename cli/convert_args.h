@@ -29,7 +29,8 @@ struct ConvertArgs {
 [[nodiscard]] std::string_view CliViewName(const ValueView& view) noexcept;
 
 // Reads the arguments (without the program name). False with `error` set for an
-// unknown view or swap, a bad --value or an unknown option.
+// unknown view or swap, a bad --value, an unknown option, or --help with --json. The
+// error may quote arguments as they are: escape it before it reaches a terminal.
 [[nodiscard]] bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out,
                                     std::string& error);
 

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/convert_args.h"
+#include "cli/terminal_text.h"
 #include "core/memory_controls.h"
 #include "core/value_views.h"
 #include "foundation/number_text.h"
@@ -34,21 +35,22 @@ void WriteJson(const MemoryControls& controls, const ValueViews& views, std::ost
 }
 
 // A readable layout: the field name in a column of its own, the input text beside
-// it, the information lines below it.
+// it, the information lines below it. Every text is escaped, so a typed text cannot
+// forge a line or act on the terminal.
 void WritePlain(const MemoryControls& controls, const ValueViews& views, std::ostream& out) {
   const std::string nameGap(22, ' ');
-  out << "Status  " << WideToUtf8(controls.Text(kStatusLine)) << '\n';
+  out << "Status  " << TerminalText(controls.Text(kStatusLine)) << '\n';
   out << "Value   " << HexValue(views.value) << '\n';
   for (const ValueView& view : ViewTable()) {
     std::string name = WideToUtf8(view.name);
     name.resize(nameGap.size(), ' ');
-    out << '\n' << name << "input  " << WideToUtf8(controls.Text(view.input)) << '\n';
+    out << '\n' << name << "input  " << TerminalText(controls.Text(view.input)) << '\n';
     const std::u16string info = controls.Text(view.info);
     const char* label = "info   ";
     for (std::size_t start = 0; start <= info.size();) {
       std::size_t end = info.find(u"\r\n", start);
       if (end == std::u16string::npos) end = info.size();
-      out << nameGap << label << WideToUtf8(std::u16string_view(info).substr(start, end - start))
+      out << nameGap << label << TerminalText(std::u16string_view(info).substr(start, end - start))
           << '\n';
       label = "       ";
       start = end + 2;
@@ -62,7 +64,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   ConvertArgs request;
   std::string error;
   if (!ParseConvertArgs(args, request, error)) {
-    err << "bitvane-cli: " << error << "\n\n" << ConvertUsage();
+    err << "bitvane-cli: " << TerminalText(error) << "\n\n" << ConvertUsage();
     return 2;
   }
   if (request.help) {
@@ -86,7 +88,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     controls.SetText(step.view->input, step.text);  // as if typed
     if (!views.StatusMessage().empty()) {
       err << "bitvane-cli: " << CliViewName(*step.view) << ": "
-          << WideToUtf8(views.StatusMessage()) << '\n';
+          << TerminalText(views.StatusMessage()) << '\n';
       status = 1;
     }
   }

@@ -8,6 +8,7 @@
 #include "app/ps_str_list_entry.h"
 #include "app/ps_typed_entry.h"
 #include "app/reg_key.h"
+#include "cli/terminal_text.h"
 #include "foundation/wide_to_utf8.h"
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
@@ -21,8 +22,15 @@ constexpr const char* kUsage = "Usage: bitvane-cli settings [--reset]\n";
 // Bytes of an unreadable value shown before the rest is only counted.
 constexpr std::uint32_t kShownBytes = 32;
 
-const char* Reason(ErrorCode code) {
+std::string Reason(ErrorCode code) {
   switch (code) {
+    case ERROR_PATH_NOT_FOUND: {
+      // The registry gives this (ENOTDIR) only when a file stands where a folder of the
+      // hive's path belongs.
+      const std::string file = BlockingFile(RegistryHivePath());
+      if (file.empty()) return "a part of the settings folder's path is no folder";
+      return "the settings folder is blocked by a file: " + TerminalText(file);
+    }
     case ERROR_ACCESS_DENIED:
       return "access denied";
     case ERROR_BUSY:
@@ -37,6 +45,11 @@ const char* Reason(ErrorCode code) {
     default:
       return "registry error";
   }
+}
+
+// A key that is not there, or was deleted while it was being read, holds nothing.
+bool Missing(ErrorCode code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_KEY_DELETED;
 }
 
 std::string TypeName(std::uint32_t type) {
@@ -62,11 +75,6 @@ std::string TypeName(std::uint32_t type) {
     default:
       return "type " + std::to_string(type);
   }
-}
-
-std::string Quoted(std::u16string_view text) {
-  return nlohmann::json(WideToUtf8(text))
-      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::u16string Units(const NRegKey::Value& value) {
@@ -102,7 +110,7 @@ std::string Readable(const NRegKey::Value& value) {
   }
   if ((value.Type() == REG_SZ || value.Type() == REG_EXPAND_SZ) && value.Size() % 2 == 0) {
     const std::u16string units = Units(value);
-    return Quoted(std::u16string_view(units.c_str()));
+    return QuotedTerminalText(std::u16string_view(units.c_str()));
   }
   if (value.Type() == REG_MULTI_SZ && value.Size() % 2 == 0) {
     const std::u16string units = Units(value);
@@ -111,7 +119,8 @@ std::string Readable(const NRegKey::Value& value) {
     std::string text = "[";
     for (const std::u16string& item : list) {
       if (text.size() > 1) text += ", ";
-      text += Quoted(item == NPSSTRListEntry::kEmptyMarker ? std::u16string_view() : item);
+      text +=
+          QuotedTerminalText(item == NPSSTRListEntry::kEmptyMarker ? std::u16string_view() : item);
     }
     return text + "]";
   }
@@ -124,15 +133,15 @@ std::u16string SettingsKeyPath() {
 
 int Show(std::ostream& out, std::ostream& err) {
   const std::string hive = RegistryHivePath();
-  out << WideToUtf8(SettingsKeyPath()) << " in " << hive << '\n';
+  out << WideToUtf8(SettingsKeyPath()) << " in " << TerminalText(hive) << '\n';
   if (InspectHive(hive) == HiveState::Damaged) {
-    err << "bitvane-cli: " << hive
+    err << "bitvane-cli: " << TerminalText(hive)
         << " cannot be read as a settings store; the program starts with its defaults and "
            "moves the file aside when it next saves\n";
   }
   NRegKey key;
   if (!key.Open(SettingsKeyPath(), KEY_READ)) {
-    if (key.LastError() != static_cast<std::int32_t>(ERROR_FILE_NOT_FOUND)) {
+    if (!Missing(static_cast<ErrorCode>(key.LastError()))) {
       const auto code = static_cast<ErrorCode>(key.LastError());
       err << "bitvane-cli: cannot read the settings: " << Reason(code) << " (error " << code
           << ")\n";
@@ -144,22 +153,30 @@ int Show(std::ostream& out, std::ostream& err) {
   NSTRList names;
   if (!key.ListValueNames(names)) {
     const auto code = static_cast<ErrorCode>(key.LastError());
+    if (Missing(code)) {
+      out << "none stored\n";
+      return 0;
+    }
     err << "bitvane-cli: cannot list the settings: " << Reason(code) << " (error " << code << ")\n";
     return 1;
   }
-  if (names.Count() == 0) out << "none stored\n";
+  std::uint32_t shown = 0;
   for (const std::u16string& name : names) {
     NRegKey::Value value;
     if (!key.QueryValue(value, name)) continue;  // removed meanwhile
-    // A name with control characters is quoted, so it cannot fake lines of its own.
-    bool plain = true;
-    for (const char16_t c : name) plain = plain && c >= 0x20 && c != 0x7F;
-    std::string shownName = name.empty() ? "(default)" : plain ? WideToUtf8(name) : Quoted(name);
+    // A name that a terminal would act on, or that begins with a quote, is quoted and
+    // escaped, so it can neither fake lines of its own nor pass for another name.
+    const bool plain = IsTerminalSafe(name) && !name.starts_with(u'"');
+    std::string shownName = name.empty() ? "(default)"
+                            : plain      ? WideToUtf8(name)
+                                         : QuotedTerminalText(name);
     shownName.resize(shownName.size() < 14 ? 14 : shownName.size(), ' ');
     std::string type = TypeName(value.Type());
     type.resize(type.size() < 13 ? 13 : type.size(), ' ');
     out << shownName << ' ' << type << ' ' << Readable(value) << '\n';
+    ++shown;
   }
+  if (shown == 0) out << "none stored\n";  // also when all went meanwhile
   return 0;
 }
 
@@ -174,7 +191,7 @@ int Reset(std::ostream& out, std::ostream& err) {
   } else {
     code = RegDeleteTree(key.Handle(), path.substr(parent.size() + 1).c_str());
   }
-  if (code == ERROR_FILE_NOT_FOUND) {
+  if (Missing(code)) {
     out << "none stored; nothing to reset\n";
     return 0;
   }
@@ -195,7 +212,7 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     if (arg == "--reset" && !reset) {
       reset = true;
     } else {
-      err << "bitvane-cli: unexpected argument '" << arg << "'\n" << kUsage;
+      err << "bitvane-cli: unexpected argument '" << TerminalText(arg) << "'\n" << kUsage;
       return 2;
     }
   }

@@ -1,22 +1,19 @@
 #include "cli/convert_command.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
+
+#include "tests/support/cli_run.h"
 
 namespace bitvane::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using CliRun = test::CliOutcome;
 
 CliRun Convert(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunConvert(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCli(RunConvert, args);
 }
 
 nlohmann::json Json(std::vector<std::string> args) {
@@ -50,6 +47,8 @@ TEST(ConvertCommand, ExitStatus) {
       {{"--value"}, 2},
       {{"loose"}, 2},
       {{"--help"}, 0},
+      {{"--help", "--json"}, 2},  // the help has no JSON form
+      {{"--json", "-h"}, 2},
   };
   for (const auto& row : rows) {
     const CliRun run = Convert(row.args);
@@ -98,6 +97,44 @@ TEST(ConvertCommand, PlainLayout) {
                          "                      info   0x41\n"
                          "                             65U\n"),
             std::string::npos);
+}
+
+TEST(ConvertCommand, HelpListsEveryMode) {
+  const std::string help = Convert({"--help"}).out;
+  for (const char* mode : {"bitvane-cli describe FILE", "bitvane-cli --version",
+                           "bitvane-cli settings [--reset]", "bitvane-cli describe --help"}) {
+    EXPECT_NE(help.find(mode), std::string::npos) << mode;
+  }
+}
+
+// Neither a typed text nor an argument can forge a line or act on the terminal; the
+// JSON report keeps the texts as they are.
+TEST(ConvertCommand, PlainOutputIsEscaped) {
+  const CliRun run = Convert({"double=1.5\nStatus (forged)", "low-int=\x1B[2J\xE2\x80\xAE"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.find("\nStatus (forged)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nDouble                input  1.5\\nStatus (forged)\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("\nLow Integer (32-bit)  input  \\u001B[2J\\u202E\n"), std::string::npos);
+  EXPECT_EQ(run.out.find('\x1B'), std::string::npos);
+  const auto report = Json({"double=1.5\nStatus (forged)"});
+  EXPECT_EQ(Input(report, "Double"), "1.5\nStatus (forged)");
+
+  const struct {
+    std::vector<std::string> args;
+    std::string err;  // the first line
+  } rows[] = {
+      {{"byte9\xFF\x1B=1"}, "bitvane-cli: unknown view 'byte9\\xFF\\u001B'"},
+      {{"--swap", "dw\r\nforged"}, "bitvane-cli: unknown swap 'dw\\r\\nforged'"},
+      {{"loose\x07\xC2\x9B"}, "bitvane-cli: unexpected argument 'loose\\u0007\\u009B'"},
+      {{"--help", "--json"}, "bitvane-cli: --help has no JSON form"},
+  };
+  for (const auto& row : rows) {
+    const CliRun failed = Convert(row.args);
+    EXPECT_EQ(failed.status, 2) << ::testing::PrintToString(row.args);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')), row.err);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "cli/settings_command.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,8 @@
 #include "app/bitvane_settings.h"
 #include "app/ps_store.h"
 #include "platform/registry.h"
+#include "platform/registry_names.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,15 +26,10 @@ constexpr const char16_t* kSettingsKey = u"Software\\Kelmo\\Bitvane\\Settings";
 constexpr const char* kDeleted = "settings deleted; the next start uses the defaults\n";
 constexpr const char* kNothing = "none stored; nothing to reset\n";
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using Outcome = test::CliOutcome;
 
 Outcome Settings(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunSettings(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCli(RunSettings, args);
 }
 
 // The file's bytes; "<missing>" when there is none.
@@ -169,6 +168,172 @@ TEST_F(SettingsCommandTest, NothingStored) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
       EXPECT_EQ(entry.path(), m_hive);
     }
+  }
+}
+
+// The row id of the key whose name, folded, is `folded`.
+sqlite3_int64 KeyId(const std::string& hive, std::u16string_view folded) {
+  sqlite3_int64 id = 0;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* query = nullptr;
+  const std::string name = Utf16LeBytes(folded);
+  if (sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, "SELECT id FROM keys WHERE folded = ?", -1, &query, nullptr) ==
+          SQLITE_OK &&
+      sqlite3_bind_blob(query, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC) ==
+          SQLITE_OK &&
+      sqlite3_step(query) == SQLITE_ROW) {
+    id = sqlite3_column_int64(query, 0);
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return id;
+}
+
+// Another process deleting a key while this one reads it: the key goes, through a
+// connection of its own, just before the `nth` statement of this process that looks
+// whether the key is still there.
+class DeleteKeyWhenLookedAt {
+ public:
+  DeleteKeyWhenLookedAt(std::string hive, sqlite3_int64 id, int nth)
+      : m_hive(std::move(hive)),
+        m_check("SELECT 1 FROM keys WHERE id = " + std::to_string(id)),
+        m_id(id),
+        m_left(nth) {
+    s_active = this;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&Install));
+  }
+  ~DeleteKeyWhenLookedAt() {
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&Install));
+    s_active = nullptr;
+  }
+  DeleteKeyWhenLookedAt(const DeleteKeyWhenLookedAt&) = delete;
+  DeleteKeyWhenLookedAt& operator=(const DeleteKeyWhenLookedAt&) = delete;
+
+  [[nodiscard]] bool Deleted() const { return m_deleted; }
+
+ private:
+  // Runs for every connection opened meanwhile, the registry's included.
+  static int Install(sqlite3* db, char**, const sqlite3_api_routines*) {
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Trace, nullptr);
+    return SQLITE_OK;
+  }
+  // Called as a statement starts, before it takes any lock on the file.
+  static int Trace(unsigned, void*, void* statement, void*) {
+    DeleteKeyWhenLookedAt* self = s_active;
+    if (!self || self->m_left == 0) return 0;
+    char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+    const bool check = sql && self->m_check == sql;
+    sqlite3_free(sql);
+    if (check && --self->m_left == 0) {
+      const std::string id = std::to_string(self->m_id);
+      const std::string erase =
+          "DELETE FROM vals WHERE key = " + id + "; DELETE FROM keys WHERE id = " + id;
+      sqlite3* db = nullptr;
+      self->m_deleted = sqlite3_open(self->m_hive.c_str(), &db) == SQLITE_OK &&
+                        sqlite3_exec(db, erase.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+      sqlite3_close(db);
+    }
+    return 0;
+  }
+
+  static inline DeleteKeyWhenLookedAt* s_active = nullptr;
+  std::string m_hive;
+  std::string m_check;
+  sqlite3_int64 m_id;
+  int m_left;
+  bool m_deleted = false;
+};
+
+TEST_F(SettingsCommandTest, AKeyDeletedWhileItIsReadHoldsNothing) {
+  const struct {
+    const char* when;
+    const char16_t* key;  // deleted, folded
+    int nth;              // at its nth look
+    bool reset;
+  } rows[] = {
+      {"counting the values", u"SETTINGS", 1, false},
+      {"listing the first value", u"SETTINGS", 2, false},
+      {"listing the third value", u"SETTINGS", 4, false},
+      {"reading the first value", u"SETTINGS", 6, false},
+      {"resetting", u"BITVANE", 1, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "deleted while " << row.when);
+    const test::TempDir dir;
+    UseHive(dir);
+    for (const char16_t* name : {u"One", u"Two", u"Three"}) {
+      ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, name, REG_BINARY, "x"), 0u);
+    }
+    const sqlite3_int64 id = KeyId(m_hive, row.key);
+    ASSERT_NE(id, 0);
+    Outcome outcome;
+    {
+      const DeleteKeyWhenLookedAt deleter(m_hive, id, row.nth);
+      outcome =
+          Settings(row.reset ? std::vector<std::string>{"--reset"} : std::vector<std::string>{});
+      EXPECT_TRUE(deleter.Deleted());
+    }
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, row.reset ? kNothing : KeyLine() + "none stored\n");
+    EXPECT_EQ(outcome.err, "");
+  }
+}
+
+// XDG_CONFIG_HOME set for one test, as it was afterwards.
+class ConfigHome {
+ public:
+  explicit ConfigHome(const std::string& path) {
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    if (old) m_old = old;
+    m_had = old != nullptr;
+    ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+    SetRegistryHivePath("");  // the default, from the variable
+  }
+  ~ConfigHome() {
+    if (m_had) {
+      ::setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CONFIG_HOME");
+    }
+    SetRegistryHivePath("");
+  }
+  ConfigHome(const ConfigHome&) = delete;
+  ConfigHome& operator=(const ConfigHome&) = delete;
+
+ private:
+  std::string m_old;
+  bool m_had = false;
+};
+
+TEST_F(SettingsCommandTest, AFileInThePlaceOfTheSettingsFolderIsNamed) {
+  const struct {
+    const char* config;  // XDG_CONFIG_HOME below the temporary folder
+    const char* file;    // the file in the way, below the temporary folder
+    const char* shown;   // how it is named, after the temporary folder
+  } rows[] = {
+      {"/config", "/config/bitvane", "/config/bitvane"},
+      {"/config", "/config", "/config"},
+      {"/sub/config", "/sub", "/sub"},
+      {"/\x1B[2Jbad", "/\x1B[2Jbad/bitvane", "/\\u001B[2Jbad/bitvane"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.config);
+    const test::TempDir dir;
+    ASSERT_TRUE(dir.Made());
+    std::filesystem::create_directories(std::filesystem::path(dir.Path() + row.file).parent_path());
+    dir.Write(std::string(row.file).substr(1), "not a folder");
+    const ConfigHome home(dir.Path() + row.config);
+    const std::string reason =
+        "the settings folder is blocked by a file: " + dir.Path() + row.shown + " (error 3)\n";
+    const Outcome shown = Settings({});
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_EQ(shown.err, "bitvane-cli: cannot read the settings: " + reason);
+    const Outcome reset = Settings({"--reset"});
+    EXPECT_EQ(reset.status, 1);
+    EXPECT_EQ(reset.out, "");
+    EXPECT_EQ(reset.err, "bitvane-cli: cannot delete the settings: " + reason);
+    EXPECT_EQ(Contents(dir.Path() + row.file), "not a folder");
   }
 }
 
