@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "core/view_table.h"
-#include "tests/ui/theme_demo_dialog.h"
+#include "tools/theme_demo/theme_demo_dialog.h"
 #include "tests/ui/ui_test_registry.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
@@ -42,7 +42,7 @@ Look LookOf(QWidget* dialog) {
 }
 
 Look FreshLook(bool dark) {
-  auto dialog = test::MakeThemeDemoDialog();
+  auto dialog = tools::MakeThemeDemoDialog();
   DlgCtrlColors colors;
   colors.Attach(dialog.get());
   ApplyTheme(dialog.get(), colors, dark);
@@ -54,7 +54,7 @@ class ApplyThemeTest : public QObject {
 
  private slots:
   void darkColoursReachTheWidgets() {
-    auto dialog = test::MakeThemeDemoDialog();
+    auto dialog = tools::MakeThemeDemoDialog();
     DlgCtrlColors colors;
     colors.Attach(dialog.get());
     ApplyTheme(dialog.get(), colors, true);
@@ -72,7 +72,7 @@ class ApplyThemeTest : public QObject {
   }
 
   void lightKeepsOnlyTheInformationTint() {
-    auto dialog = test::MakeThemeDemoDialog();
+    auto dialog = tools::MakeThemeDemoDialog();
     DlgCtrlColors colors;
     colors.Attach(dialog.get());
     ApplyTheme(dialog.get(), colors, false);
@@ -84,7 +84,7 @@ class ApplyThemeTest : public QObject {
   }
 
   void switchingLooksLikeAFreshApplication() {
-    auto dialog = test::MakeThemeDemoDialog();
+    auto dialog = tools::MakeThemeDemoDialog();
     DlgCtrlColors colors;
     colors.Attach(dialog.get());
     for (bool dark : {true, false, true, false}) {

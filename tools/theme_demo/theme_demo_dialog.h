@@ -7,8 +7,8 @@
 
 #include <memory>
 
-namespace bitvane::test {
+namespace bitvane::tools {
 
 [[nodiscard]] std::unique_ptr<QDialog> MakeThemeDemoDialog();
 
-}  // namespace bitvane::test
+}  // namespace bitvane::tools

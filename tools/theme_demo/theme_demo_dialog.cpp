@@ -1,4 +1,4 @@
-#include "tests/ui/theme_demo_dialog.h"
+#include "tools/theme_demo/theme_demo_dialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@
 #include "ui/owner_button.h"
 #include "ui/theme_lists.h"
 
-namespace bitvane::test {
+namespace bitvane::tools {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::unique_ptr<QDialog> MakeThemeDemoDialog() {
   return dialog;
 }
 
-}  // namespace bitvane::test
+}  // namespace bitvane::tools

@@ -9,7 +9,7 @@
 
 #include "core/memory_controls.h"
 #include "core/value_views.h"
-#include "tests/ui/theme_demo_dialog.h"
+#include "tools/theme_demo/theme_demo_dialog.h"
 #include "ui/apply_theme.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   const bool dark = args.contains(QStringLiteral("--dark"));
   const int shot = static_cast<int>(args.indexOf(QStringLiteral("--screenshot")));
 
-  auto dialog = bitvane::test::MakeThemeDemoDialog();
+  auto dialog = bitvane::tools::MakeThemeDemoDialog();
   bitvane::DlgCtrlColors colors;
   colors.Attach(dialog.get());
   bitvane::ApplyTheme(dialog.get(), colors, dark);
