@@ -3,9 +3,10 @@
 
 .PHONY: run test deps bench fuzz clean
 
+# Only the two programs: the tests are built by `make test`.
 run: deps
 	cmake --preset dev
-	cmake --build --preset dev
+	cmake --build --preset dev --target bitvane bitvane-cli
 	build/dev/app/bitvane
 
 test: deps

@@ -16,12 +16,14 @@ namespace {
 
 constexpr std::size_t kTrailingZeros = 4;
 
+std::uint64_t g_limit = kReadWholeFileLimit;
+
 // Fills `block` with the file's bytes; false with the last error set.
 [[nodiscard]] bool ReadInto(ReadOnlyFile& file, TNAutoFreePtrTo<std::uint8_t>& block,
                             std::size_t& size, const ReadProgress& progress) {
   std::uint64_t fileSize = 0;
   if (!file.Size(fileSize)) return false;
-  if (fileSize > kReadWholeFileLimit) {
+  if (fileSize > g_limit) {
     SetLastError(ERROR_FILE_TOO_LARGE);
     return false;
   }
@@ -59,6 +61,16 @@ constexpr std::size_t kTrailingZeros = 4;
 }
 
 }  // namespace
+
+std::uint64_t ReadWholeFileLimit() noexcept {
+  return g_limit;
+}
+
+std::uint64_t SetReadWholeFileLimit(std::uint64_t limit) noexcept {
+  const std::uint64_t old = g_limit;
+  g_limit = limit;
+  return old;
+}
 
 std::uint8_t* ReadWholeFile(std::u16string_view path, std::size_t& size,
                             const ReadProgress& progress) {

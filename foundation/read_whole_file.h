@@ -13,6 +13,11 @@ namespace bitvane {
 
 // Files above this size are refused.
 inline constexpr std::uint64_t kReadWholeFileLimit = 1ull << 30;  // 1 GiB
+
+// The limit in force: kReadWholeFileLimit, unless SetReadWholeFileLimit set another
+// (tests do, to prove the limit without a gibibyte of reading). Returns the old one.
+[[nodiscard]] std::uint64_t ReadWholeFileLimit() noexcept;
+std::uint64_t SetReadWholeFileLimit(std::uint64_t limit) noexcept;
 // The largest piece read at once.
 inline constexpr std::size_t kReadWholeFilePiece = 65536;
 
@@ -28,7 +33,7 @@ using ReadProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t f
 // ERROR_INVALID_PARAMETER (empty path), the path's own code (it cannot be normalised or
 // names no file: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_FILENAME_EXCED_RANGE,
 // ERROR_BAD_FILE_TYPE for a directory, pipe or device, ...), ERROR_FILE_TOO_LARGE
-// (above 1 GiB), ERROR_OUTOFMEMORY (no block), ERROR_READ_FAULT (the file ended early),
+// (above the limit), ERROR_OUTOFMEMORY (no block), ERROR_READ_FAULT (the file ended early),
 // ERROR_CANCELLED (the callback said no), or a failed read's or close's code.
 [[nodiscard]] std::uint8_t* ReadWholeFile(std::u16string_view path, std::size_t& size,
                                           const ReadProgress& progress = {});

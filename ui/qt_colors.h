@@ -1,5 +1,5 @@
 #pragma once
-// Colours of the design (0x00BBGGRR, a non-zero top byte meaning "default") in Qt terms.
+// ColorRef values (0x00BBGGRR, a non-zero top byte meaning "default") in Qt terms.
 
 #include <QColor>
 

@@ -77,19 +77,25 @@ TEST(ReadWholeFile, DefaultProgressAndEnvironment) {
   EXPECT_TRUE(EndsInFourZeros(block.Get(), size));
 }
 
-TEST(ReadWholeFile, OneGibibyteAndNoMore) {
+// The limit is proved on a small one; at the real one, larger files are refused by
+// their size alone, before any reading.
+TEST(ReadWholeFile, UpToTheLimitAndNoMore) {
   TempDir dir;
   ASSERT_TRUE(dir.Made());
-  const std::string limit = dir.Sparse("limit", kReadWholeFileLimit);
-  const std::string above = dir.Sparse("above", kReadWholeFileLimit + 1);
+  EXPECT_EQ(ReadWholeFileLimit(), 1ull << 30);
+  const std::uint64_t limit = 2 * kReadWholeFilePiece + 3;
+  const std::string atLimit = dir.Write("limit", Pattern(limit));
+  const std::string above = dir.Write("above", Pattern(limit + 1));
   const std::string huge = dir.Sparse("huge", 1ull << 32);
 
+  struct ScopedLimit {
+    std::uint64_t old;
+    ~ScopedLimit() { (void)SetReadWholeFileLimit(old); }
+  } scoped{SetReadWholeFileLimit(limit)};
   std::size_t size = 0;
-  TNAutoFreePtrTo<std::uint8_t> block(ReadWholeFile(Wide(limit), size));
+  TNAutoFreePtrTo<std::uint8_t> block(ReadWholeFile(Wide(atLimit), size));
   ASSERT_TRUE(block);
-  EXPECT_EQ(size, kReadWholeFileLimit);
-  EXPECT_EQ(block.Get()[0], 0);
-  EXPECT_EQ(block.Get()[size - 1], 0);
+  EXPECT_EQ(size, limit);
   EXPECT_TRUE(EndsInFourZeros(block.Get(), size));
   block = nullptr;
 
@@ -100,6 +106,9 @@ TEST(ReadWholeFile, OneGibibyteAndNoMore) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
     EXPECT_EQ(size, 0u);
   }
+  (void)SetReadWholeFileLimit(kReadWholeFileLimit);
+  EXPECT_EQ(ReadWholeFile(Wide(huge), size), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
 }
 
 TEST(ReadWholeFile, CancelledAndCutShort) {
