@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/bitvane_settings.h"
-#include "app/reg_key.h"
+#include "settings/bitvane_settings.h"
+#include "settings/reg_key.h"
 #include "platform/registry.h"
 
 namespace bitvane {
@@ -83,23 +83,32 @@ void BM_SaveAllUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveAllUnchanged);
 
-// Listing every value name of a key, as `bitvane-cli settings` does: linear in the
-// number of values, whatever a store holds.
-void BM_ListValueNames(benchmark::State& state) {
-  TempHive hive;
-  NRegKey key;
+// Opens a key holding state.range(0) DWORD values, stored in one batch; false (the
+// benchmark skipped) when it cannot be made.
+bool FillKey(benchmark::State& state, NRegKey& key) {
+  const auto count = static_cast<std::uint32_t>(state.range(0));
   if (!key.Open(u"HKCU\\Software\\Bench\\Many", KEY_ALL_ACCESS) || RegBeginBatch() != 0) {
     state.SkipWithError("cannot create the key");
-    return;
+    return false;
   }
-  const auto count = static_cast<std::uint32_t>(state.range(0));
   for (std::uint32_t i = 0; i < count; ++i) {
     std::u16string name = u"Value";
     for (const char digit : std::to_string(i)) name += static_cast<char16_t>(digit);
     (void)RegSetValue(key.Handle(), name.c_str(), REG_DWORD,
                       reinterpret_cast<const std::uint8_t*>(&i), sizeof i);
   }
-  if (RegEndBatch(true) != 0) state.SkipWithError("cannot store the values");
+  if (RegEndBatch(true) == 0) return true;
+  state.SkipWithError("cannot store the values");
+  return false;
+}
+
+// Listing every value name of a key: linear in the number of values, whatever a store
+// holds.
+void BM_ListValueNames(benchmark::State& state) {
+  TempHive hive;
+  NRegKey key;
+  if (!FillKey(state, key)) return;
+  const auto count = static_cast<std::uint32_t>(state.range(0));
   NSTRList names;
   for (auto _ : state) {
     if (!key.ListValueNames(names) || names.Count() != count) state.SkipWithError("listing failed");
@@ -107,6 +116,23 @@ void BM_ListValueNames(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_ListValueNames)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Listing every value with its type and bytes, as `bitvane-cli settings` does.
+void BM_ListValues(benchmark::State& state) {
+  TempHive hive;
+  NRegKey key;
+  if (!FillKey(state, key)) return;
+  const auto count = static_cast<std::uint32_t>(state.range(0));
+  for (auto _ : state) {
+    std::uint32_t seen = 0;
+    const bool listed = key.ListValues([&](const std::u16string&, const NRegKey::Value& value) {
+      seen += value.Size() == 4 ? 1 : 0;
+    });
+    if (!listed || seen != count) state.SkipWithError("listing failed");
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_ListValues)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace bitvane

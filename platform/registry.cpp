@@ -1,249 +1,25 @@
 #include "platform/registry.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <mutex>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "platform/file_system.h"
-#include "platform/registry_hive.h"
 #include "platform/registry_names.h"
+#include "platform/registry_state.h"
 
 namespace bitvane {
 
-namespace {
-
-struct OpenKey {
-  sqlite3_int64 id;
-  std::uint32_t access;
-};
-
-// Where a handle's listing of values stopped, so that the next index goes on from there
-// instead of counting from the first value again. Valid only while nothing was written.
-struct ValueCursor {
-  std::uint32_t index;        // the index last listed
-  sqlite3_int64 id;           // the row of that value
-  sqlite3_int64 dataVersion;  // PRAGMA data_version then: other connections' commits
-  std::uint64_t writes;       // Registry::writes then: this process's writes
-  std::uint64_t connection;   // RegistryHive::ConnectionSerial() then
-};
-
-// Everything the registry calls of this process share, under one mutex.
-struct Registry {
-  std::mutex mutex;
-  std::string path;  // empty: the default
-  std::unique_ptr<RegistryHive> hive;
-  std::unordered_map<RegHandle, OpenKey> handles;
-  std::unordered_map<RegHandle, ValueCursor> cursors;
-  std::uint64_t writes = 0;  // counts writes begun or undone, for the cursors
-  RegHandle nextHandle = 1;
-  bool batch = false;
-  ErrorCode batchError = ERROR_SUCCESS;  // a write inside the batch failed
-
-  RegistryHive& Hive() {
-    if (!hive)
-      hive = std::make_unique<RegistryHive>(path.empty() ? DefaultRegistryHivePath() : path);
-    return *hive;
-  }
-
-  // The connection is kept only while handles or a batch need it, so every load or save
-  // sees the file as it is then.
-  void ReleaseIfIdle() {
-    if (handles.empty() && !batch && hive) hive->Close();
-  }
-};
-
-// Never destroyed, so that a store saving from a static destructor still finds it.
-Registry& TheRegistry() {
-  static Registry* const registry = new Registry;
-  return *registry;
-}
-
-// Holds the registry's mutex for one call and lets the connection go afterwards.
-class Call {
- public:
-  Call() : m_registry(TheRegistry()), m_lock(m_registry.mutex) {}
-  Call(const Call&) = delete;
-  Call& operator=(const Call&) = delete;
-  ~Call() { m_registry.ReleaseIfIdle(); }
-  Registry* operator->() { return &m_registry; }
-  Registry& operator*() { return m_registry; }
-
- private:
-  Registry& m_registry;
-  std::lock_guard<std::mutex> m_lock;
-};
-
-bool IsRoot(RegHandle handle) {
-  return handle >= HKEY_CLASSES_ROOT && handle < HKEY_CLASSES_ROOT + kRootCount;
-}
-
-ErrorCode Resolve(Registry& registry, RegHandle handle, OpenKey& key) {
-  if (IsRoot(handle)) {
-    key = {kFirstRootKeyId + (handle - HKEY_CLASSES_ROOT), KEY_ALL_ACCESS};
-    return ERROR_SUCCESS;
-  }
-  const auto found = registry.handles.find(handle);
-  if (found == registry.handles.end()) return ERROR_INVALID_HANDLE;
-  key = found->second;
-  return ERROR_SUCCESS;
-}
-
-std::u16string_view NameOf(const char16_t* name) {
-  return name ? std::u16string_view(name) : std::u16string_view();
-}
-
-// The components of a key path; false for an empty or overlong component.
-bool SplitKeyPath(std::u16string_view path, std::vector<std::u16string_view>& parts) {
-  parts.clear();
-  if (path.empty()) return true;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = path.find(u'\\', start);
-    const auto part =
-        path.substr(start, end == std::u16string_view::npos ? path.npos : end - start);
-    if (part.empty() || part.size() > kRegistryMaxKeyName) return false;
-    parts.push_back(part);
-    if (end == std::u16string_view::npos) return true;
-    start = end + 1;
-  }
-}
-
-// Whether key `id` is still there (another process may have removed it).
-ErrorCode CheckKey(sqlite3* db, sqlite3_int64 id) {
-  if (id < kFirstRootKeyId + kRootCount) return ERROR_SUCCESS;
-  SqliteStatement find(db, "SELECT 1 FROM keys WHERE id = ?");
-  find.Bind(1, id);
-  const int step = find.Step();
-  if (step == SQLITE_ROW) return ERROR_SUCCESS;
-  return step == SQLITE_DONE ? ERROR_KEY_DELETED : ErrorFromSqlite(step);
-}
-
-// The connection to read key `key` from; null with ERROR_SUCCESS when the hive reads as
-// empty, which only the roots survive. A hive that is there but cannot be read now
-// gives its reason, so that "busy" is never taken for "not stored".
-ErrorCode ForReading(Registry& registry, const OpenKey& key, sqlite3*& db) {
-  ErrorCode why = ERROR_SUCCESS;
-  db = registry.Hive().ForReading(why);
-  if (why != ERROR_SUCCESS) return why;
-  if (!db) return key.id < kFirstRootKeyId + kRootCount ? ERROR_SUCCESS : ERROR_KEY_DELETED;
-  return CheckKey(db, key.id);
-}
-
-// What a call starts with: the handle's key, the rights the call needs, the parts of
-// `subKey` when `parts` is given, and the connection to read from (ForReading).
-ErrorCode Start(Registry& registry, RegHandle handle, std::uint32_t needed, OpenKey& key,
-                sqlite3*& db, const char16_t* subKey = nullptr,
-                std::vector<std::u16string_view>* parts = nullptr) {
-  db = nullptr;
-  if (const ErrorCode error = Resolve(registry, handle, key)) return error;
-  if ((key.access & needed) != needed) return ERROR_ACCESS_DENIED;
-  if (parts && !SplitKeyPath(NameOf(subKey), *parts)) return ERROR_INVALID_PARAMETER;
-  return ForReading(registry, key, db);
-}
-
-ErrorCode FindSubKey(sqlite3* db, sqlite3_int64 parent, std::u16string_view name,
-                     sqlite3_int64& id) {
-  SqliteStatement find(db, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
-  find.Bind(1, parent);
-  find.BindBlob(2, Utf16LeBytes(FoldRegistryName(name)));
-  const int step = find.Step();
-  if (step == SQLITE_ROW) {
-    id = find.Int(0);
-    return ERROR_SUCCESS;
-  }
-  return step == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ErrorFromSqlite(step);
-}
-
-RegHandle NewHandle(Registry& registry, const OpenKey& key) {
-  while (registry.nextHandle == 0 || registry.handles.count(registry.nextHandle) != 0 ||
-         registry.nextHandle >= HKEY_CLASSES_ROOT) {
-    registry.nextHandle = registry.nextHandle >= HKEY_CLASSES_ROOT ? 1 : registry.nextHandle + 1;
-  }
-  const RegHandle handle = registry.nextHandle++;
-  registry.handles.emplace(handle, key);
-  return handle;
-}
-
-// Runs `write` on the connection for writing, inside its own transaction unless a batch
-// is open. A failed write leaves nothing behind.
-template <typename Write>
-ErrorCode RunWrite(Registry& registry, Write&& write) {
-  ++registry.writes;
-  sqlite3* db = nullptr;
-  RegistryHive& hive = registry.Hive();
-  if (registry.batch) {
-    if (registry.batchError != ERROR_SUCCESS) return registry.batchError;
-    ErrorCode why = ERROR_SUCCESS;
-    db = hive.ForReading(why);
-    // SQLite ends a transaction on some failures; a batch must not go on without it.
-    if (!db || sqlite3_get_autocommit(db)) return registry.batchError = ERROR_REGISTRY_IO_FAILED;
-    const ErrorCode error = write(db);
-    if (error != ERROR_SUCCESS && sqlite3_get_autocommit(db)) registry.batchError = error;
-    return error;
-  }
-  if (const ErrorCode error = hive.ForWriting(db)) return error;
-  if (const ErrorCode error = hive.Execute("BEGIN IMMEDIATE")) return error;
-  ErrorCode error = write(db);
-  if (error == ERROR_SUCCESS) error = hive.Execute("COMMIT");
-  if (error != ERROR_SUCCESS) (void)hive.Execute("ROLLBACK");
-  return error;
-}
-
-ErrorCode CloseAll(Registry& registry) {
-  registry.handles.clear();
-  registry.cursors.clear();
-  if (registry.batch && registry.hive && registry.hive->IsOpen()) {
-    (void)registry.hive->Execute("ROLLBACK");
-  }
-  registry.batch = false;
-  registry.batchError = ERROR_SUCCESS;
-  registry.hive.reset();
-  return ERROR_SUCCESS;
-}
-
-// The user's home folder as the password file has it, for a process without HOME.
-std::string HomeFromPasswordFile() {
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-      found->pw_dir && found->pw_dir[0] == '/') {
-    return found->pw_dir;
-  }
-  return std::string(1, '.');
-}
-
-}  // namespace
-
-std::string DefaultRegistryHivePath() {
-  std::string base;
-  // XDG wants an absolute XDG_CONFIG_HOME; anything else is ignored.
-  if (!LookUpEnvironment("XDG_CONFIG_HOME", base) || base.empty() || base.front() != '/') {
-    if (!LookUpEnvironment("HOME", base) || base.empty() || base.front() != '/') {
-      base = HomeFromPasswordFile();
-    }
-    base.append("/.config");
-  }
-  return base.append("/bitvane/registry.sqlite3");
-}
-
-void SetRegistryHivePath(const std::string& path) {
-  Call call;
-  (void)CloseAll(*call);
-  call->path = path;
-}
-
-std::string RegistryHivePath() {
-  Call call;
-  return call->Hive().Path();
-}
+using registry_detail::Call;
+using registry_detail::CheckKey;
+using registry_detail::FindSubKey;
+using registry_detail::IsRoot;
+using registry_detail::NameOf;
+using registry_detail::NewHandle;
+using registry_detail::OpenKey;
+using registry_detail::Resolve;
+using registry_detail::RunWrite;
+using registry_detail::Start;
+using registry_detail::ValueCursor;
 
 ErrorCode RegOpenKey(RegHandle parent, const char16_t* subKey, std::uint32_t access,
                      RegHandle* result) {
@@ -479,36 +255,6 @@ ErrorCode RegEnumValue(RegHandle handle, std::uint32_t index, char16_t* name,
   kept = now;
   kept.id = query.Int(0);
   return ERROR_SUCCESS;
-}
-
-ErrorCode RegBeginBatch() {
-  Call call;
-  if (call->batch) return ERROR_INVALID_PARAMETER;
-  RegistryHive& hive = call->Hive();
-  sqlite3* db = nullptr;
-  if (const ErrorCode error = hive.ForWriting(db)) return error;
-  if (const ErrorCode error = hive.Execute("BEGIN IMMEDIATE")) return error;
-  call->batch = true;
-  call->batchError = ERROR_SUCCESS;
-  return ERROR_SUCCESS;
-}
-
-ErrorCode RegEndBatch(bool commit) {
-  Call call;
-  if (!call->batch) return ERROR_INVALID_PARAMETER;
-  RegistryHive& hive = call->Hive();
-  ErrorCode error = call->batchError;
-  ++call->writes;  // a dropped batch undoes writes
-  call->batch = false;
-  call->batchError = ERROR_SUCCESS;
-  if (!hive.IsOpen()) return error != ERROR_SUCCESS ? error : ERROR_REGISTRY_IO_FAILED;
-  if (commit && error == ERROR_SUCCESS) error = hive.Execute("COMMIT");
-  if (!commit || error != ERROR_SUCCESS) {
-    ErrorCode why = ERROR_SUCCESS;
-    sqlite3* db = hive.ForReading(why);
-    if (db && !sqlite3_get_autocommit(db)) (void)hive.Execute("ROLLBACK");
-  }
-  return error;
 }
 
 }  // namespace bitvane

@@ -73,9 +73,6 @@ class RegistryHive {
   // missing, moves a damaged file aside first, and sets up the schema of a fresh one.
   [[nodiscard]] ErrorCode ForWriting(sqlite3*& db);
 
-  // Runs `sql` (no results) on the open connection.
-  [[nodiscard]] ErrorCode Execute(const char* sql);
-
   void Close() noexcept {
     m_db.reset();
     m_ours = m_writable = false;
@@ -87,6 +84,8 @@ class RegistryHive {
   [[nodiscard]] std::uint64_t ConnectionSerial() const noexcept { return m_closes; }
 
  private:
+  // Runs `sql` (no results) on the open connection.
+  [[nodiscard]] ErrorCode Execute(const char* sql);
   [[nodiscard]] ErrorCode OpenFile(bool create);
   [[nodiscard]] ErrorCode SetUpSchema();
 
