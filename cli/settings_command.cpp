@@ -1,18 +1,15 @@
 #include "cli/settings_command.h"
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/bitvane_settings.h"
-#include "app/ps_str_list_entry.h"
-#include "app/ps_typed_entry.h"
-#include "app/reg_key.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_str_list_entry.h"
+#include "settings/ps_typed_entry.h"
+#include "settings/reg_key.h"
 #include "cli/terminal_text.h"
 #include "foundation/wide_to_utf8.h"
-#include "platform/registry.h"
-#include "platform/registry_hive.h"
-#include "platform/registry_names.h"
+#include "platform/last_error.h"
 
 namespace bitvane::cli {
 
@@ -27,7 +24,7 @@ std::string Reason(ErrorCode code) {
     case ERROR_PATH_NOT_FOUND: {
       // The registry gives this (ENOTDIR) only when a file stands where a folder of the
       // hive's path belongs.
-      const std::string file = BlockingFile(RegistryHivePath());
+      const std::string file = InspectSettingsFile().blockingFile;
       if (file.empty()) return "a part of the settings folder's path is no folder";
       return "the settings folder is blocked by a file: " + TerminalText(file);
     }
@@ -77,10 +74,6 @@ std::string TypeName(std::uint32_t type) {
   }
 }
 
-std::u16string Units(const NRegKey::Value& value) {
-  return Utf16FromLeBytes(value.Data(), value.Size());
-}
-
 std::string Hex(std::uint64_t number, int digits) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(number));
@@ -109,11 +102,11 @@ std::string Readable(const NRegKey::Value& value) {
     return std::to_string(wide) + " (" + Hex(wide, 16) + ")";
   }
   if ((value.Type() == REG_SZ || value.Type() == REG_EXPAND_SZ) && value.Size() % 2 == 0) {
-    const std::u16string units = Units(value);
+    const std::u16string units = value.Utf16();
     return QuotedTerminalText(std::u16string_view(units.c_str()));
   }
   if (value.Type() == REG_MULTI_SZ && value.Size() % 2 == 0) {
-    const std::u16string units = Units(value);
+    const std::u16string units = value.Utf16();
     NSTRList list;
     list.SetFromMultiString(units.data(), units.size());
     std::string text = "[";
@@ -127,80 +120,57 @@ std::string Readable(const NRegKey::Value& value) {
   return value.Size() == 0 ? "(no data)" : HexBytes(value);
 }
 
-std::u16string SettingsKeyPath() {
-  return NPSStore::MakeKeyPath(kSettingsRegistryKey, kShippedAppName);
+// A value's line: name, type and value, the first two padded to their columns.
+std::string Line(const std::u16string& name, const NRegKey::Value& value) {
+  // A name that a terminal would act on, or that begins with a quote, is quoted and
+  // escaped, so it can neither fake lines of its own nor pass for another name.
+  const bool plain = IsTerminalSafe(name) && !name.starts_with(u'"');
+  std::string shownName = name.empty() ? "(default)"
+                          : plain      ? WideToUtf8(name)
+                                       : QuotedTerminalText(name);
+  shownName.resize(shownName.size() < 14 ? 14 : shownName.size(), ' ');
+  std::string type = TypeName(value.Type());
+  type.resize(type.size() < 13 ? 13 : type.size(), ' ');
+  return shownName + ' ' + type + ' ' + Readable(value) + '\n';
+}
+
+// Reports a failure to `what` the settings; 1, the exit status.
+int Failed(std::ostream& err, const char* what, ErrorCode code) {
+  err << "bitvane-cli: cannot " << what << " the settings: " << Reason(code) << " (error " << code
+      << ")\n";
+  return 1;
 }
 
 int Show(std::ostream& out, std::ostream& err) {
-  const std::string hive = RegistryHivePath();
-  out << WideToUtf8(SettingsKeyPath()) << " in " << TerminalText(hive) << '\n';
-  if (InspectHive(hive) == HiveState::Damaged) {
-    err << "bitvane-cli: " << TerminalText(hive)
+  const SettingsFileState file = InspectSettingsFile();
+  out << WideToUtf8(BitvaneSettingsKeyPath()) << " in " << TerminalText(file.path) << '\n';
+  if (file.damaged) {
+    err << "bitvane-cli: " << TerminalText(file.path)
         << " cannot be read as a settings store; the program starts with its defaults and "
            "moves the file aside when it next saves\n";
   }
   NRegKey key;
-  if (!key.Open(SettingsKeyPath(), KEY_READ)) {
-    if (!Missing(static_cast<ErrorCode>(key.LastError()))) {
-      const auto code = static_cast<ErrorCode>(key.LastError());
-      err << "bitvane-cli: cannot read the settings: " << Reason(code) << " (error " << code
-          << ")\n";
-      return 1;
-    }
-    out << "none stored\n";
-    return 0;
-  }
-  NSTRList names;
-  if (!key.ListValueNames(names)) {
+  std::string lines;
+  if (!key.Open(BitvaneSettingsKeyPath(), KEY_READ) ||
+      !key.ListValues([&](const std::u16string& name, const NRegKey::Value& value) {
+        lines += Line(name, value);
+      })) {
     const auto code = static_cast<ErrorCode>(key.LastError());
-    if (Missing(code)) {
-      out << "none stored\n";
-      return 0;
-    }
-    err << "bitvane-cli: cannot list the settings: " << Reason(code) << " (error " << code << ")\n";
-    return 1;
+    if (!Missing(code)) return Failed(err, key.IsOpen() ? "list" : "read", code);
   }
-  std::uint32_t shown = 0;
-  for (const std::u16string& name : names) {
-    NRegKey::Value value;
-    if (!key.QueryValue(value, name)) continue;  // removed meanwhile
-    // A name that a terminal would act on, or that begins with a quote, is quoted and
-    // escaped, so it can neither fake lines of its own nor pass for another name.
-    const bool plain = IsTerminalSafe(name) && !name.starts_with(u'"');
-    std::string shownName = name.empty() ? "(default)"
-                            : plain      ? WideToUtf8(name)
-                                         : QuotedTerminalText(name);
-    shownName.resize(shownName.size() < 14 ? 14 : shownName.size(), ' ');
-    std::string type = TypeName(value.Type());
-    type.resize(type.size() < 13 ? 13 : type.size(), ' ');
-    out << shownName << ' ' << type << ' ' << Readable(value) << '\n';
-    ++shown;
-  }
-  if (shown == 0) out << "none stored\n";  // also when all went meanwhile
+  out << (lines.empty() ? "none stored\n" : lines);  // also when all went meanwhile
   return 0;
 }
 
 int Reset(std::ostream& out, std::ostream& err) {
-  const std::u16string path = SettingsKeyPath();
-  const std::u16string parent = path.substr(0, path.rfind(u'\\'));
-  NRegKey key;
-  ErrorCode code = ERROR_SUCCESS;
-  // Open the parent without creating anything: a missing key has nothing to reset.
-  if (!key.Open(parent, KEY_READ | KEY_SET_VALUE)) {
-    code = static_cast<ErrorCode>(key.LastError());
-  } else {
-    code = RegDeleteTree(key.Handle(), path.substr(parent.size() + 1).c_str());
-  }
-  if (Missing(code)) {
-    out << "none stored; nothing to reset\n";
+  NPSStore store{std::u16string(kSettingsStoreName)};
+  if (store.InitFromApp(kSettingsRegistryKey, kShippedAppName) && store.DeleteStored()) {
+    out << "settings deleted; the next start uses the defaults\n";
     return 0;
   }
-  if (code != ERROR_SUCCESS) {
-    err << "bitvane-cli: cannot delete the settings: " << Reason(code) << " (error " << code
-        << ")\n";
-    return 1;
-  }
-  out << "settings deleted; the next start uses the defaults\n";
+  const auto code = static_cast<ErrorCode>(store.LastError());
+  if (!Missing(code)) return Failed(err, "delete", code);
+  out << "none stored; nothing to reset\n";
   return 0;
 }
 

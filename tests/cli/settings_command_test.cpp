@@ -9,8 +9,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/bitvane_settings.h"
-#include "app/ps_store.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_store.h"
 #include "platform/registry.h"
 #include "platform/registry_names.h"
 #include "tests/support/cli_run.h"

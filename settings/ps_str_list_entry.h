@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ps_entry.h"
+#include "settings/ps_entry.h"
 #include "foundation/str_list.h"
 
 namespace bitvane {

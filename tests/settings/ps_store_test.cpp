@@ -1,4 +1,4 @@
-#include "app/ps_store.h"
+#include "settings/ps_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/bitvane_settings.h"
-#include "app/ps_str_list_entry.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_str_list_entry.h"
 #include "foundation/crc32.h"
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"

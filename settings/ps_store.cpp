@@ -1,9 +1,9 @@
-#include "app/ps_store.h"
+#include "settings/ps_store.h"
 
 #include <memory>
 
-#include "app/ps_str_list_entry.h"
-#include "app/ps_typed_entry.h"
+#include "settings/ps_str_list_entry.h"
+#include "settings/ps_typed_entry.h"
 #include "foundation/file_paths.h"
 #include "platform/registry_names.h"
 
@@ -23,12 +23,12 @@ bool IsNothingStored(std::int32_t error) {
 class NPSStore::Guard {
  public:
   explicit Guard(NPSLock* lock) : m_lock(lock && lock->enabled ? lock : nullptr) {
-    if (m_lock) m_lock->section.lock();
+    if (m_lock) m_lock->mutex.lock();
   }
   Guard(const Guard&) = delete;
   Guard& operator=(const Guard&) = delete;
   ~Guard() {
-    if (m_lock) m_lock->section.unlock();
+    if (m_lock) m_lock->mutex.unlock();
   }
 
  private:
@@ -140,6 +140,20 @@ bool NPSStore::SaveAll() {
     return false;
   }
   return saved;
+}
+
+bool NPSStore::DeleteStored() {
+  if (m_keyPath.empty()) return false;
+  const std::u16string_view path = m_keyPath;
+  const std::size_t last = path.rfind(u'\\');
+  NRegKey parent;
+  // The parent is only opened: a missing key has nothing to delete.
+  if (!parent.Open(path.substr(0, last), KEY_READ | KEY_SET_VALUE) ||
+      !parent.DeleteTree(path.substr(last + 1))) {
+    m_lastError = parent.LastError();
+    return false;
+  }
+  return true;
 }
 
 bool NPSStore::SaveEntries(NRegKey& key) {

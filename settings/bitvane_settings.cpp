@@ -1,4 +1,7 @@
-#include "app/bitvane_settings.h"
+#include "settings/bitvane_settings.h"
+
+#include "platform/registry.h"
+#include "platform/registry_hive.h"
 
 namespace bitvane {
 
@@ -8,6 +11,18 @@ bool AddBitvaneSettings(NPSStore& store, const BitvaneSettingsTargets& targets) 
          store.AddStringList(std::u16string(kFloatFormatsName), targets.floatFormats) &&
          store.AddStringList(std::u16string(kDoubleFormatsName), targets.doubleFormats) &&
          store.AddBool(std::u16string(kDarkThemeName), targets.darkTheme);
+}
+
+std::u16string BitvaneSettingsKeyPath() {
+  return NPSStore::MakeKeyPath(kSettingsRegistryKey, kShippedAppName);
+}
+
+SettingsFileState InspectSettingsFile() {
+  SettingsFileState state;
+  state.path = RegistryHivePath();
+  state.damaged = InspectHive(state.path) == HiveState::Damaged;
+  state.blockingFile = BlockingFile(state.path);
+  return state;
 }
 
 }  // namespace bitvane

@@ -1,4 +1,4 @@
-#include "app/ps_str_list_entry.h"
+#include "settings/ps_str_list_entry.h"
 
 #include "foundation/crc32.h"
 #include "platform/registry_names.h"

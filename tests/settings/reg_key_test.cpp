@@ -1,4 +1,4 @@
-#include "app/reg_key.h"
+#include "settings/reg_key.h"
 
 #include <gtest/gtest.h>
 
@@ -185,6 +185,94 @@ TEST_F(RegKeyTest, ReadsEveryByteAndListsNamesInCreationOrder) {
   ASSERT_TRUE(key.ListValueNames(names));
   EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
   EXPECT_EQ(std::vector<std::u16string>(names.begin(), names.end()), written);
+}
+
+TEST_F(RegKeyTest, ListValuesGivesEachValueOnceAndPassesOverVanishedOnes) {
+  NRegKey key;
+  int visits = 0;
+  const auto count = [&](const std::u16string&, const NRegKey::Value&) { ++visits; };
+  EXPECT_FALSE(key.ListValues(count));
+  EXPECT_EQ(key.LastError(), 6);
+  ASSERT_TRUE(key.Open(u"HKCU\\Software\\List", kReadWrite));
+  EXPECT_TRUE(key.ListValues(count));
+  EXPECT_EQ(visits, 0);
+
+  const struct {
+    std::u16string name;
+    std::uint32_t type;
+    std::string bytes;
+    std::u16string units;  // the bytes as UTF-16
+  } rows[] = {
+      {u"Text", REG_SZ, std::string("A\0b\0\0\0", 6), std::u16string(u"Ab\0", 3)},
+      {u"", REG_BINARY, "odd", u"\u646F"},  // the last byte dropped
+      {u"Gone", REG_DWORD, "1234", u"\u3231\u3433"},
+      {u"Big", REG_BINARY, Pattern(NRegKey::kScratchSize + 3), u""},
+      {u"Empty", 99, "", u""},
+  };
+  for (const auto& row : rows) {
+    ASSERT_EQ(test::SetBytes(key.Handle(), row.name.c_str(), row.bytes, row.type), 0u);
+  }
+  std::vector<std::u16string> seen;
+  ASSERT_TRUE(key.ListValues([&](const std::u16string& name, const NRegKey::Value& value) {
+    // Another writer removes "Gone" once the names are listed.
+    if (seen.empty()) {
+      EXPECT_EQ(RegDeleteValue(key.Handle(), u"Gone"), ERROR_SUCCESS);
+    }
+    seen.push_back(name);
+    for (const auto& row : rows) {
+      if (row.name != name) continue;
+      SCOPED_TRACE(Narrow(name));
+      EXPECT_EQ(value.Type(), row.type);
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.Data()), value.Size()), row.bytes);
+      if (row.bytes.size() < 8) {
+        EXPECT_TRUE(value.Utf16() == row.units);
+      }
+    }
+  }));
+  EXPECT_EQ(key.LastError(), 0);
+  EXPECT_EQ(seen, (std::vector<std::u16string>{u"Text", u"", u"Big", u"Empty"}));
+
+  // A key deleted under an open handle cannot be listed.
+  ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, u"Software\\List"), ERROR_SUCCESS);
+  EXPECT_FALSE(key.ListValues(count));
+  EXPECT_EQ(key.LastError(), static_cast<std::int32_t>(ERROR_KEY_DELETED));
+}
+
+TEST_F(RegKeyTest, DeleteTreeRemovesEverythingBelowAndOnlyThat) {
+  const struct {
+    const char* label;
+    std::uint32_t access;
+    std::u16string_view subKey;
+    std::int32_t error;
+    bool top, sub, deep, sibling;  // which of the keys' "N" remain
+  } rows[] = {
+      {"a subkey", kReadWrite, u"Sub", 0, true, false, false, true},
+      {"a path", kReadWrite, u"Sub\\Deep", 0, true, true, false, true},
+      {"everything below", kReadWrite, u"", 0, false, false, false, false},
+      {"a missing subkey", kReadWrite, u"None", 2, true, true, true, true},
+      {"without the right", KEY_READ, u"Sub", 5, true, true, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    for (const char16_t* path : {u"Software\\Top", u"Software\\Top\\Sub",
+                                 u"Software\\Top\\Sub\\Deep", u"Software\\Top\\Sibling"}) {
+      ASSERT_EQ(PutDword(HKEY_CURRENT_USER, path, 1), ERROR_SUCCESS);
+    }
+    NRegKey key;
+    ASSERT_TRUE(key.Open(u"HKCU\\Software\\Top", row.access));
+    EXPECT_EQ(key.DeleteTree(row.subKey), row.error == 0);
+    EXPECT_EQ(key.LastError(), row.error);
+    EXPECT_EQ(GetDword(key) == 1, row.top);
+    NRegKey probe;
+    EXPECT_EQ(probe.Open(u"HKCU\\Software\\Top\\Sub", KEY_READ) && GetDword(probe) == 1, row.sub);
+    EXPECT_EQ(probe.Open(u"HKCU\\Software\\Top\\Sub\\Deep", KEY_READ) && GetDword(probe) == 1,
+              row.deep);
+    EXPECT_EQ(probe.Open(u"HKCU\\Software\\Top\\Sibling", KEY_READ) && GetDword(probe) == 1,
+              row.sibling);
+  }
+  NRegKey closed;
+  EXPECT_FALSE(closed.DeleteTree(u"Sub"));
+  EXPECT_EQ(closed.LastError(), 6);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ps_entry.h"
+#include "settings/ps_entry.h"
 #include "foundation/list_of.h"
 #include "foundation/non_copyable.h"
 #include "foundation/str_list.h"
@@ -19,7 +19,7 @@ namespace bitvane {
 // An optional lock around a store's entry list; a disabled lock locks nothing.
 struct NPSLock {
   bool enabled = true;
-  std::recursive_mutex section;
+  std::recursive_mutex mutex;
 };
 
 class NPSStore : public NNonCopyable {
@@ -59,6 +59,12 @@ class NPSStore : public NNonCopyable {
   // next save writes every entry again.
   [[nodiscard]] bool SaveAll();
 
+  // Deletes the store's key with everything in it, creating nothing on the way, so that
+  // the next load finds only defaults. False for an inert store or a failed delete, with
+  // the code in LastError(): ERROR_FILE_NOT_FOUND or ERROR_KEY_DELETED when nothing was
+  // stored.
+  [[nodiscard]] bool DeleteStored();
+
   [[nodiscard]] const std::u16string& Name() const noexcept { return m_name; }
   [[nodiscard]] const std::u16string& KeyPath() const noexcept { return m_keyPath; }
   [[nodiscard]] std::uint32_t EntryCount() const noexcept { return m_entries.Count(); }
@@ -84,7 +90,7 @@ class NPSStore : public NNonCopyable {
   bool m_saveOnDestroy = false;
   bool m_purgeUnknown = false;
   bool m_unread = false;         // the last load could not read what may be stored
-  std::int32_t m_lastError = 0;  // the registry's code of the last failed load or save
+  std::int32_t m_lastError = 0;  // the registry's code of the last failed load, save or delete
   TNListOfADPtrTo<NPSEntry> m_entries;
 };
 

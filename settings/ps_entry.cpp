@@ -1,5 +1,5 @@
-#include "app/ps_str_list_entry.h"
-#include "app/ps_typed_entry.h"
+#include "settings/ps_str_list_entry.h"
+#include "settings/ps_typed_entry.h"
 
 namespace bitvane {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/reg_key.h"
+#include "settings/reg_key.h"
 #include "foundation/non_copyable.h"
 
 namespace bitvane {

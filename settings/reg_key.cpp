@@ -1,10 +1,11 @@
-#include "app/reg_key.h"
+#include "settings/reg_key.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "foundation/scratch_buffer.h"
+#include "platform/registry_names.h"
 #include "platform/safe_memory.h"
 
 namespace bitvane {
@@ -68,6 +69,10 @@ bool NRegKey::Value::Allocate(std::uint32_t type, std::uint32_t size) noexcept {
   }
   m_size = size;
   return true;
+}
+
+std::u16string NRegKey::Value::Utf16() const {
+  return Utf16FromLeBytes(m_data, m_size);
 }
 
 bool NRegKey::FindRoot(std::u16string_view name, RegHandle& root) noexcept {
@@ -236,6 +241,23 @@ bool NRegKey::ListValueNames(NSTRList& list) {
   SetLastError(error);
   StoreError(error == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : error);
   return error == ERROR_NO_MORE_ITEMS;
+}
+
+bool NRegKey::ListValues(const ValueVisitor& visit) {
+  NSTRList names;
+  if (!ListValueNames(names)) return false;
+  Value value;
+  for (const std::u16string& name : names) {
+    if (QueryValue(value, name)) visit(name, value);
+  }
+  StoreError(ERROR_SUCCESS);
+  return true;
+}
+
+bool NRegKey::DeleteTree(std::u16string_view subKey) {
+  const std::u16string name(subKey);
+  StoreError(RegDeleteTree(m_handle, name.c_str()));
+  return m_lastError == 0;
 }
 
 }  // namespace bitvane

@@ -6,6 +6,8 @@
 // in LastError().
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "foundation/str_list.h"
@@ -28,6 +30,9 @@ class NRegKey {
     [[nodiscard]] std::uint32_t Size() const noexcept { return m_size; }
     // Null when the size is 0.
     [[nodiscard]] const std::uint8_t* Data() const noexcept { return m_data; }
+    // The data read as UTF-16LE code units, all of them (NULs included); an odd last
+    // byte is dropped.
+    [[nodiscard]] std::u16string Utf16() const;
 
     // Wipes and frees the data; type REG_NONE, size 0.
     void Clear() noexcept;
@@ -75,6 +80,17 @@ class NRegKey {
   // Replaces `list` with the names of the key's values in enumeration order. Also sets
   // the thread's last-error code to the code that ended the enumeration.
   [[nodiscard]] bool ListValueNames(NSTRList& list);
+
+  // Calls `visit` with the name and contents of each value of the key in enumeration
+  // order, read one by one after the names were listed; a value that can no longer be
+  // read (removed meanwhile) is passed over. False when the names cannot be listed.
+  using ValueVisitor = std::function<void(const std::u16string& name, const Value& value)>;
+  [[nodiscard]] bool ListValues(const ValueVisitor& visit);
+
+  // Deletes `subKey` below the open key with everything below it (empty: everything
+  // below the key, which itself stays). Needs KEY_SET_VALUE; a missing subkey fails
+  // with ERROR_FILE_NOT_FOUND.
+  [[nodiscard]] bool DeleteTree(std::u16string_view subKey);
 
   [[nodiscard]] RegHandle Handle() const noexcept { return m_handle; }
   [[nodiscard]] bool IsOpen() const noexcept { return m_handle != 0; }

@@ -7,7 +7,7 @@
 #include <string>
 #include <type_traits>
 
-#include "app/ps_entry.h"
+#include "settings/ps_entry.h"
 #include "foundation/crc32.h"
 
 namespace bitvane {

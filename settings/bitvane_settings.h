@@ -2,9 +2,10 @@
 // The program's own settings: where they are kept and the five values bound to the
 // main window's variables.
 
+#include <string>
 #include <string_view>
 
-#include "app/ps_store.h"
+#include "settings/ps_store.h"
 #include "foundation/str_list.h"
 
 namespace bitvane {
@@ -32,5 +33,19 @@ struct BitvaneSettingsTargets {
 
 // Adds the five entries in their order; false when one cannot be added.
 [[nodiscard]] bool AddBitvaneSettings(NPSStore& store, const BitvaneSettingsTargets& targets);
+
+// The key path of the program's settings.
+[[nodiscard]] std::u16string BitvaneSettingsKeyPath();
+
+// What only the file the settings are kept in can tell, for reports on them: where it
+// is, whether it is damaged (it reads as empty and the next save moves it aside), and
+// the file, if any, standing where a folder of its path belongs. Changes no file but
+// ours, and ours only to finish undoing a crashed save.
+struct SettingsFileState {
+  std::string path;
+  bool damaged = false;
+  std::string blockingFile;
+};
+[[nodiscard]] SettingsFileState InspectSettingsFile();
 
 }  // namespace bitvane
