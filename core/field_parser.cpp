@@ -1,19 +1,16 @@
 #include "core/field_parser.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <bit>
 #include <cfloat>
-#include <charconv>
-#include <cstdio>
-#include <cwchar>
 #include <limits>
-#include <system_error>
 
 #include "core/float_extremes.h"
+#include "core/float_readers.h"
+#include "core/nul_end.h"
 #include "foundation/number_readers.h"
 #include "foundation/white_space.h"
+#include "foundation/wide_to_utf8.h"
 #include "platform/last_error.h"
 
 namespace bitvane {
@@ -27,33 +24,12 @@ bool Fail(ErrorCode code) noexcept {
   return false;
 }
 
-std::u16string_view UpToNul(std::u16string_view text) noexcept {
-  const std::size_t nul = text.find(u'\0');
-  return nul == std::u16string_view::npos ? text : text.substr(0, nul);
-}
-
 std::u16string_view Trim(std::u16string_view text) noexcept {
   std::size_t first = 0;
   std::size_t last = text.size();
   while (first < last && IsWideSpace(text[first])) ++first;
   while (last > first && IsWideSpace(text[last - 1])) --last;
   return text.substr(first, last - first);
-}
-
-constexpr bool IsHighSurrogate(char32_t c) noexcept {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-constexpr bool IsLowSurrogate(char32_t c) noexcept {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// The code point at text[i], advancing i past it; a lone surrogate reads as U+FFFD.
-char32_t NextCodePoint(std::u16string_view text, std::size_t& i) noexcept {
-  const char32_t c = text[i++];
-  if (IsHighSurrogate(c) && i < text.size() && IsLowSurrogate(text[i])) {
-    return 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[i++]} - 0xDC00);
-  }
-  return IsHighSurrogate(c) || IsLowSurrogate(c) ? char32_t{0xFFFD} : c;
 }
 
 // The escape machine of a character literal, fed one UTF-8 byte at a time.
@@ -230,12 +206,6 @@ Outcome ReadFloatField(std::u16string_view text, unsigned size, std::uint64_t& b
   return Outcome::kOk;
 }
 
-// The "C" locale, made once; null only if the C library could not make it.
-locale_t ClassicLocale() noexcept {
-  static const locale_t classic = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return classic;
-}
-
 }  // namespace
 
 bool ReadFieldText(std::u16string_view text, const ValueView& view, RawValue& value,
@@ -278,28 +248,17 @@ int ParseCharLiteral(std::u16string_view text, std::uint64_t& out) noexcept {
 
   const std::u16string_view inner = text.substr(1, text.size() - 2);
   LiteralBytes literal;
+  std::string utf8;  // one code point's bytes, which fit the string's own buffer
   for (std::size_t i = 0; i < inner.size();) {
-    // UTF-8 of one code point, fed byte by byte.
     const char32_t c = NextCodePoint(inner, i);
-    unsigned char utf8[4];
-    int length = 0;
-    if (c < 0x80) {
-      utf8[length++] = static_cast<unsigned char>(c);
-    } else if (c < 0x800) {
-      utf8[length++] = static_cast<unsigned char>(0xC0 | (c >> 6));
-      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      utf8[length++] = static_cast<unsigned char>(0xE0 | (c >> 12));
-      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    } else {
-      utf8[length++] = static_cast<unsigned char>(0xF0 | (c >> 18));
-      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-      utf8[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-      utf8[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    if (c < 0x80) {  // its own UTF-8
+      if (!literal.Take(static_cast<unsigned char>(c))) return -1;
+      continue;
     }
-    for (int k = 0; k < length; ++k) {
-      if (!literal.Take(utf8[k])) return -1;
+    utf8.clear();
+    AppendUtf8(utf8, c);
+    for (const char byte : utf8) {
+      if (!literal.Take(static_cast<unsigned char>(byte))) return -1;
     }
   }
   if (!literal.Finish()) return -1;
@@ -317,47 +276,10 @@ int ParseCharLiteral(std::u16string_view text, std::uint64_t& out) noexcept {
 
 bool ParseRadixU64(std::u16string_view text, std::uint64_t& out, std::uint64_t maximum) noexcept {
   if (text.data() == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  enum class State { kStart, kLeadingZero, kDigits, kTrailing };
-  State state = State::kStart;
-  unsigned base = 10;
-  std::uint64_t value = 0;
-  for (const char16_t c : UpToNul(text)) {
-    if (state == State::kTrailing) {
-      if (IsWideSpace(c)) continue;
-      return Fail(ERROR_INVALID_DATA);
-    }
-    if (state == State::kStart) {
-      if (IsWideSpace(c)) continue;
-      if (c == u'0') {
-        state = State::kLeadingZero;
-        continue;
-      }
-      if (c < u'1' || c > u'9') return Fail(ERROR_INVALID_DATA);
-      state = State::kDigits;  // `c` is the first decimal digit, read below
-    } else if (state == State::kLeadingZero) {
-      if (IsWideSpace(c)) {
-        state = State::kTrailing;
-        continue;
-      }
-      state = State::kDigits;
-      if (c == u'x' || c == u'X' || c == u'b' || c == u'B') {
-        base = (c == u'x' || c == u'X') ? 16 : 2;
-        continue;
-      }
-      base = 8;  // `c` must be the first octal digit, read below
-    } else if (IsWideSpace(c)) {
-      state = State::kTrailing;
-      continue;
-    }
-    const unsigned digit = DigitValue(c, base);
-    if (digit == base) return Fail(ERROR_INVALID_DATA);
-    if (value > (kAllOnes - digit) / base) return Fail(ERROR_ARITHMETIC_OVERFLOW);
-    value = value * base + digit;
-  }
-  if (state == State::kStart) return Fail(ERROR_INVALID_DATA);
-  if (value > maximum) return Fail(ERROR_ARITHMETIC_OVERFLOW);
-  out = value;
-  SetLastError(ERROR_SUCCESS);
+  IntegerText number;
+  if (!ReadIntegerText(text, IntegerForm{}, number)) return false;
+  if (number.magnitude > maximum) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+  out = number.magnitude;
   return true;
 }
 
@@ -367,76 +289,13 @@ bool ParseUnsigned64(std::u16string_view text, std::uint64_t& out) noexcept {
 
 bool ParseSigned64(std::u16string_view text, std::int64_t& out) noexcept {
   if (text.data() == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  text = UpToNul(text);
-  std::size_t i = 0;
-  while (i < text.size() && IsWideSpace(text[i])) ++i;
-  const bool negative = i < text.size() && text[i] == u'-';
-  if (i < text.size() && (text[i] == u'+' || negative)) ++i;
-
+  IntegerText number;
+  if (!ReadIntegerText(text, IntegerForm{.sign = true}, number)) return false;
   constexpr std::uint64_t kTwoTo63 = std::uint64_t{1} << 63;
-  std::uint64_t magnitude = 0;
-  if (!ParseRadixU64(text.substr(i), magnitude, negative ? kTwoTo63 : kTwoTo63 - 1)) return false;
-  out = static_cast<std::int64_t>(negative ? 0 - magnitude : magnitude);
-  return true;
-}
-
-bool ScanDouble(std::u16string_view text, double& out) {
-  const locale_t classic = ClassicLocale();
-  if (classic == locale_t{}) return false;  // no "C" locale: read nothing rather than misread
-
-  text = UpToNul(text);
-  std::wstring wide;
-  wide.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();)
-    wide.push_back(static_cast<wchar_t>(NextCodePoint(text, i)));
-
-  double number = 0.0;
-  const locale_t previous = uselocale(classic);
-  const int converted = std::swscanf(wide.c_str(), L"%lf", &number);
-  if (previous != locale_t{}) uselocale(previous);
-  if (converted != 1) return false;
-  out = number;
-  return true;
-}
-
-bool ReadPlainDecimal(std::u16string_view text, double& out) noexcept {
-  constexpr std::size_t kMaxLength = 64;  // longer texts take the C library's path
-  text = UpToNul(text);
-  if (text.size() > kMaxLength) return false;
-
-  char ascii[kMaxLength];
-  std::size_t length = 0;
-  std::size_t i = 0;
-  const auto digits = [&] {
-    const std::size_t start = i;
-    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-      ascii[length++] = static_cast<char>(text[i++]);
-    return i - start;
-  };
-  const auto take = [&](char16_t a, char16_t b) {
-    if (i == text.size() || (text[i] != a && text[i] != b)) return false;
-    ascii[length++] = static_cast<char>(text[i++]);
-    return true;
-  };
-
-  if (i < text.size() && text[i] == u'+') {
-    ++i;  // from_chars takes no "+"
-  } else {
-    take(u'-', u'-');
+  if (number.magnitude > (number.negative ? kTwoTo63 : kTwoTo63 - 1)) {
+    return Fail(ERROR_ARITHMETIC_OVERFLOW);
   }
-  std::size_t mantissaDigits = digits();
-  if (take(u'.', u'.')) mantissaDigits += digits();
-  if (mantissaDigits == 0) return false;
-  if (take(u'e', u'E')) {
-    take(u'+', u'-');
-    if (digits() == 0) return false;
-  }
-  if (i != text.size()) return false;
-
-  double number = 0.0;
-  const std::from_chars_result result = std::from_chars(ascii, ascii + length, number);
-  if (result.ec != std::errc{} || result.ptr != ascii + length) return false;
-  out = number;
+  out = static_cast<std::int64_t>(number.negative ? 0 - number.magnitude : number.magnitude);
   return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Reading what the user types into a view's input line: integers in decimal, hex,
 // binary and octal, bare binary digits, character literals, floats and the float
-// keywords; and the readers behind them.
+// keywords; and the integer and character readers behind them (the float ones are in
+// float_readers.h).
 //
 // Every reader here takes its text up to its end or up to its first NUL, whichever
 // comes first: a NUL ends the text as it would end a zero-terminated string.
@@ -25,8 +26,8 @@ namespace bitvane {
 // float view accepts the keywords NaN, SNaN, QNaN and Inf with an optional sign (any
 // case; NaN is the signalling NaN), and otherwise the longest number at the start of
 // the text that the C library's "%lf" reads in the "C" locale (what follows it is
-// ignored); a single view rejects a number beyond ±FLT_MAX, infinities included, and
-// rounds the rest to the nearest single, NaNs included. The views' own texts of the
+// ignored; see float_readers.h); a single view rejects a number beyond ±FLT_MAX, infinities
+// included, and rounds the rest to the nearest single, NaNs included. The views' own texts of the
 // extreme values read back as those values, where rounding would misread them (see
 // ReadShownExtreme). A view whose size or bytes are none of the table's reads nothing
 // ("Invalid").
@@ -54,7 +55,8 @@ namespace bitvane {
 
 // Reads an unsigned number: white space (IsWideSpace) around it, and decimal, or "0x"
 // and hex digits, "0b" and binary digits, or "0" and octal digits. Digits after "0x"
-// and "0b" are optional ("0x" reads as 0). No sign.
+// and "0b" are optional ("0x" reads as 0). No sign. This is ReadIntegerText with
+// the base chosen from the text and 64 bits of width.
 //
 // On success stores the value in `out`, sets the last-error code to 0 and returns
 // true. Otherwise returns false, leaves `out` untouched and sets the last-error code:
@@ -72,20 +74,5 @@ namespace bitvane {
 // 2^63 - 1; beyond it fails with ERROR_ARITHMETIC_OVERFLOW. Results, `out` and the
 // last-error code as for ParseRadixU64.
 [[nodiscard]] bool ParseSigned64(std::u16string_view text, std::int64_t& out) noexcept;
-
-// The two conversions behind float views, public so that they can be held to each
-// other.
-//
-// ScanDouble is the C library's wide "%lf" in the "C" locale, whatever the locale of
-// the process or the thread: true when it converted one item, with the number in
-// `out`; false with `out` untouched otherwise. The thread's locale is restored.
-[[nodiscard]] bool ScanDouble(std::u16string_view text, double& out);
-
-// ReadPlainDecimal is the quick path for the common case: true, with the same double
-// as ScanDouble, for a whole text of at most 64 characters of the form
-// [+-] digits [. digits] [e [+-] digits], with a digit on at least one side of the
-// point, whose value neither overflows nor underflows a double. False with `out`
-// untouched for any other text, which is then ScanDouble's to read.
-[[nodiscard]] bool ReadPlainDecimal(std::u16string_view text, double& out) noexcept;
 
 }  // namespace bitvane

@@ -28,58 +28,83 @@ bool Fail(ErrorCode code) noexcept {
   return false;
 }
 
-template <typename Char>
-bool ReadUnsigned32(const Char* text, std::uint32_t radix, std::uint32_t maximum,
-                    std::uint32_t& out) noexcept {
-  enum class State { kStart, kLeadingZero, kDigits, kTrailing };
-  State state = State::kStart;
-  std::uint32_t base = radix;
-  std::uint64_t value = 0;  // wide enough that value * 36 + 35 cannot wrap
-  for (;; ++text) {
-    const char16_t c = Widen(*text);
-    if (state == State::kStart) {
-      if (IsWideSpace(c)) continue;
-      if (c == 0) return Fail(ERROR_INVALID_DATA);
-      if (radix == 1) {
-        if (c == u'0') {
-          state = State::kLeadingZero;
-          continue;
-        }
-        base = 10;
-      }
-      state = State::kDigits;  // `c` is the first digit, read below
-    } else if (state == State::kLeadingZero) {
-      if (c == 0) break;
-      if (IsWideSpace(c)) {
-        state = State::kTrailing;
-        continue;
-      }
-      state = State::kDigits;
-      if (c == u'x' || c == u'X' || c == u'b' || c == u'B') {
-        base = (c == u'x' || c == u'X') ? 16 : 2;
-        continue;
-      }
-      base = 8;  // `c` is the first octal digit, read below
-    } else if (state == State::kTrailing) {
-      if (c == 0) break;
-      if (IsWideSpace(c)) continue;
-      return Fail(ERROR_INVALID_DATA);
-    }
+// Where a text stands in its number, and what it has chosen so far.
+struct IntegerCursor {
+  enum class Part { kStart, kSigned, kLeadingZero, kDigits, kTrailing };
+  Part part = Part::kStart;
+  std::uint32_t base = 10;
+  bool negative = false;
+};
 
+enum class Step { kNext, kDigit, kReject };
+
+// Reads one character: kNext when it was white space, the sign or a prefix; kDigit
+// when it is to be read as a digit of `at.base`, which it may just have chosen;
+// kReject when nothing may stand there.
+Step TakeCharacter(char16_t c, const IntegerForm& form, IntegerCursor& at) noexcept {
+  using Part = IntegerCursor::Part;
+  const bool space = IsWideSpace(c);
+  switch (at.part) {
+    case Part::kStart:
+    case Part::kSigned:
+      if (space) return Step::kNext;
+      if (at.part == Part::kStart && form.sign && (c == u'+' || c == u'-')) {
+        at.negative = c == u'-';
+        at.part = Part::kSigned;
+        return Step::kNext;
+      }
+      if (form.radix == 1 && c == u'0') {
+        at.part = Part::kLeadingZero;
+        return Step::kNext;
+      }
+      at.part = Part::kDigits;
+      return Step::kDigit;
+    case Part::kLeadingZero:
+      if (space) {
+        at.part = Part::kTrailing;
+        return Step::kNext;
+      }
+      at.part = Part::kDigits;
+      if (c == u'x' || c == u'X' || c == u'b' || c == u'B') {
+        at.base = c == u'x' || c == u'X' ? 16 : 2;
+        return Step::kNext;
+      }
+      at.base = 8;  // a leading 0 makes the number octal; `c` is its first digit
+      return Step::kDigit;
+    case Part::kDigits:
+      if (!space) return Step::kDigit;
+      at.part = Part::kTrailing;
+      return Step::kNext;
+    case Part::kTrailing:
+      break;
+  }
+  return space ? Step::kNext : Step::kReject;
+}
+
+template <typename Char>
+bool ReadInteger(std::basic_string_view<Char> text, const IntegerForm& form,
+                 IntegerText& out) noexcept {
+  IntegerCursor at;
+  if (form.radix != 1) at.base = form.radix;
+  std::uint64_t value = 0;
+  for (const Char unit : text) {
+    const char16_t c = Widen(unit);
     if (c == 0) break;
-    if (IsWideSpace(c)) {
-      state = State::kTrailing;
-      continue;
-    }
-    const std::uint32_t digit = DigitValue(c, base);
-    if (digit == base) return Fail(ERROR_INVALID_DATA);
-    value = value * base + digit;
-    if (value > std::numeric_limits<std::uint32_t>::max()) {
+    const Step step = TakeCharacter(c, form, at);
+    if (step == Step::kNext) continue;
+    const std::uint32_t digit = DigitValue(c, at.base);
+    if (step == Step::kReject || digit == at.base) return Fail(ERROR_INVALID_DATA);
+    // Exactly when value × base + digit passes the width.
+    std::uint64_t next = 0;
+    if (__builtin_mul_overflow(value, at.base, &next) ||
+        __builtin_add_overflow(next, digit, &next) || next > form.width) {
       return Fail(ERROR_ARITHMETIC_OVERFLOW);
     }
+    value = next;
   }
-  if (value > maximum) return Fail(ERROR_ARITHMETIC_OVERFLOW);
-  out = static_cast<std::uint32_t>(value);
+  using Part = IntegerCursor::Part;
+  if (at.part == Part::kStart || at.part == Part::kSigned) return Fail(ERROR_INVALID_DATA);
+  out = {value, at.negative};
   SetLastError(ERROR_SUCCESS);
   return true;
 }
@@ -156,11 +181,26 @@ bool IsFinite(double value) noexcept {
   return (std::bit_cast<std::uint64_t>(value) & kExponentMask) != kExponentMask;
 }
 
+bool ReadIntegerText(std::u16string_view text, const IntegerForm& form, IntegerText& out) noexcept {
+  return ReadInteger(text, form, out);
+}
+
+bool ReadIntegerText(std::string_view text, const IntegerForm& form, IntegerText& out) noexcept {
+  return ReadInteger(text, form, out);
+}
+
 bool ParseUnsigned32(const void* text, std::uint32_t radix, bool wide, std::uint32_t maximum,
                      std::uint32_t& out) noexcept {
   if (text == nullptr || radix == 0 || radix > 36) return Fail(ERROR_INVALID_PARAMETER);
-  return wide ? ReadUnsigned32(static_cast<const char16_t*>(text), radix, maximum, out)
-              : ReadUnsigned32(static_cast<const char*>(text), radix, maximum, out);
+  const IntegerForm form{radix, false, std::numeric_limits<std::uint32_t>::max()};
+  IntegerText number;
+  const bool read =
+      wide ? ReadInteger(std::u16string_view(static_cast<const char16_t*>(text)), form, number)
+           : ReadInteger(std::string_view(static_cast<const char*>(text)), form, number);
+  if (!read) return false;
+  if (number.magnitude > maximum) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+  out = static_cast<std::uint32_t>(number.magnitude);
+  return true;
 }
 
 bool ParseDouble(const char16_t* text, double& out) noexcept {

@@ -1,7 +1,8 @@
 #pragma once
-// Readers of numbers in zero-terminated text, and a finiteness test for doubles.
+// Readers of numbers in text, and a finiteness test for doubles.
 
 #include <cstdint>
+#include <string_view>
 
 namespace bitvane {
 
@@ -12,15 +13,42 @@ namespace bitvane {
 // False when the exponent field of `value` is all ones (an infinity or a NaN).
 [[nodiscard]] bool IsFinite(double value) noexcept;
 
-// Reads an unsigned 32-bit number from the zero-terminated `text`. With `wide` the
-// text is `const char16_t*`; otherwise it is `const char*`, and a byte from 0x80 up
-// is never a digit or white space.
+// How ReadIntegerText reads a number.
+struct IntegerForm {
+  // 1 chooses the base from the text: "0x" or "0X" hexadecimal, "0b" or "0B" binary,
+  // another leading 0 octal, else decimal; digits after "0x" and "0b" are optional. 2
+  // to 36 takes digits of that base only (letters in either case) and no prefix.
+  std::uint32_t radix = 1;
+  // Whether an optional "+" or "-" may stand before the number (white space may
+  // follow it).
+  bool sign = false;
+  // The largest magnitude the digits may reach: the reader's own range.
+  std::uint64_t width = UINT64_MAX;
+};
+
+// What ReadIntegerText read.
+struct IntegerText {
+  std::uint64_t magnitude = 0;
+  bool negative = false;  // a "-" stood before the number
+};
+
+// The reader behind every integer reader of every width: reads `text` up to its end
+// or its first NUL as white space (IsWideSpace), the sign and the number that `form`
+// allows, and white space; none inside the number. In the narrow text a byte from
+// 0x80 up is never a digit, sign or white space. `form.radix` must be 1 to 36.
 //
-// radix 1 chooses the base from the text: "0x" or "0X" hexadecimal, "0b" or "0B"
-// binary, another leading 0 octal, else decimal. Digits after "0x" and "0b" are
-// optional: "0x" alone reads as 0. radix 2 to 36 takes digits of that base only
-// (letters in either case) and no prefix. White space (IsWideSpace) may stand before
-// and after the number, not inside it.
+// On success stores the number in `out`, sets the last-error code to 0 and returns
+// true. Otherwise returns false, leaves `out` unchanged and sets the last-error code:
+//   ERROR_INVALID_DATA         an empty or blank text, or a character out of place;
+//   ERROR_ARITHMETIC_OVERFLOW  the digits pass `form.width` (at once, whatever follows).
+[[nodiscard]] bool ReadIntegerText(std::u16string_view text, const IntegerForm& form,
+                                   IntegerText& out) noexcept;
+[[nodiscard]] bool ReadIntegerText(std::string_view text, const IntegerForm& form,
+                                   IntegerText& out) noexcept;
+
+// Reads an unsigned 32-bit number from the zero-terminated `text` as ReadIntegerText
+// does with `radix`, no sign and a width of 4294967295 ("0x" alone reads as 0). With
+// `wide` the text is `const char16_t*`; otherwise it is `const char*`.
 //
 // On success stores the value in `out`, sets the last-error code to 0 and returns
 // true. Otherwise returns false, leaves `out` unchanged and sets the last-error code:

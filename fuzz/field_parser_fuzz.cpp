@@ -1,7 +1,8 @@
 // Random texts into every view's input line, starting from a random value: no crash, an
 // accepted text changes only its view's bytes and a rejected one nothing. The quick
-// decimal path must agree with the C library wherever it answers, and the readers keep
-// their contracts on output and last-error code.
+// decimal path must agree with the C library wherever it answers, the readers keep
+// their contracts on output and last-error code, and the 32-bit and 64-bit integer
+// readers agree.
 //
 // Input: 8 bytes of starting value, a mode byte, then the text, read by the mode as
 // UTF-16 units, as bytes widened to one unit each, or as indexes into the characters of
@@ -16,8 +17,10 @@
 #include <string_view>
 
 #include "core/field_parser.h"
+#include "core/float_readers.h"
 #include "core/raw_value.h"
 #include "core/view_table.h"
+#include "foundation/number_readers.h"
 #include "platform/last_error.h"
 
 namespace {
@@ -95,6 +98,22 @@ void CheckReaders(std::u16string_view text) {
   Check(!(unsignedOk && signedOk) || static_cast<std::uint64_t>(signedOut) == unsignedOut);
 }
 
+// The foundation's 32-bit reader reads what ParseRadixU64 reads up to 2^32 - 1; only
+// where its digits pass 32 bits does it fail at once, with a character out of place
+// still ahead for the wider reader to find.
+void CompareWidths(const std::u16string& text) {
+  constexpr std::uint32_t kMax32 = 0xFFFFFFFFu;
+  std::uint64_t wideOut = 77;
+  const bool wideOk = ParseRadixU64(text, wideOut, kMax32);
+  const ErrorCode wideError = GetLastError();
+  std::uint32_t out = 77;
+  const bool ok = ParseUnsigned32(text.c_str(), 1, true, kMax32, out);
+  const ErrorCode error = GetLastError();
+  Check(ok == wideOk && (ok ? out == wideOut : out == 77 && wideOut == 77));
+  Check(error == wideError ||
+        (error == ERROR_ARITHMETIC_OVERFLOW && wideError == ERROR_INVALID_DATA));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -104,5 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string text = MakeText(data[8] % 4, data + 9, size - 9);
   CheckViews(text, start);
   CheckReaders(text);
+  CompareWidths(text);
   return 0;
 }

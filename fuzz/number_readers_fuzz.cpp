@@ -1,12 +1,14 @@
 // Random bytes, read as 8-bit and as UTF-16 text, through the number readers, the
 // white-space counter and the comma-separated field splitter.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "foundation/ansi_to_wide.h"
 #include "foundation/csv_field.h"
@@ -38,6 +40,24 @@ void ReadUnsigned(const void* text, bool wide) {
       }
     }
   }
+}
+
+// The shared integer reader: a sign it may read changes nothing of a text without
+// one, and 7-bit text reads the same narrow and wide.
+void ReadInteger(const char* narrow, const char16_t* widened) {
+  const std::string_view bytes(narrow);
+  const std::u16string_view wide(widened);
+  IntegerText plain{77, true};
+  IntegerText sign{77, true};
+  const bool plainOk = ReadIntegerText(wide, IntegerForm{}, plain);
+  const ErrorCode plainError = GetLastError();
+  const bool signOk = ReadIntegerText(wide, IntegerForm{.sign = true}, sign);
+  Check(!plainOk || (signOk && sign.magnitude == plain.magnitude && !sign.negative));
+  Check(plainOk ? plainError == ERROR_SUCCESS : plain.magnitude == 77 && plain.negative);
+  if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) return;
+  IntegerText fromBytes{77, true};
+  Check(ReadIntegerText(bytes, IntegerForm{}, fromBytes) == plainOk);
+  Check(GetLastError() == plainError && fromBytes.magnitude == plain.magnitude);
 }
 
 void SplitFields(char16_t* text, std::size_t length) {
@@ -116,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < size; ++i) widened[i] = data[i];
   widened[size] = 0;
   const std::size_t widenedLength = std::char_traits<char16_t>::length(widened.get());
+  ReadInteger(narrow.get(), widened.get());
   ReadDouble(widened.get());
   Check(CountLeadingSpace(widened.get()) <= widenedLength);
   SplitFields(widened.get(), widenedLength);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/float_readers.h"
 #include "platform/last_error.h"
 
 namespace bitvane {
@@ -143,7 +144,8 @@ TEST(ReadFieldText, CharacterLiterals) {
          {LowInt32, u"'\\'", kOk, 0}, {LowInt32, u"'A'B'", kInvalid},
          {LowInt32, u"'A\"B'", kInvalid}, {LowInt32, u"'A\"", kInvalid},
          {LowInt32, u"'", kInvalid}, {LowInt32, u"\"\u00E9\"", kOk, 0xA9C3},
-         {LowInt32, u"'\U0001F600'", kOk, 0xF09F9880}, {LowInt32, u"'\xD800'", kOk, 0xEFBFBD}});
+         {LowInt32, u"'\U0001F600'", kOk, 0xF09F9880}, {LowInt32, u"'\xD800'", kOk, 0xEFBFBD},
+         {LowInt32, u"'\x7F\x80'", kOk, 0x7FC280}});
   // clang-format on
 }
 
@@ -258,6 +260,29 @@ TEST(IntegerReaders, ResultsAndLastErrorCodes) {
   std::uint64_t out = 0;
   EXPECT_FALSE(ParseRadixU64(u"256", out, 255));
   EXPECT_EQ(GetLastError(), kOverflow);
+}
+
+// A sign, and white space after it, change nothing else: every text of up to four
+// characters reads after "+" or "-" as it reads unsigned, the same number or the same
+// last-error code.
+TEST(IntegerReaders, SignedAgreesWithUnsigned) {
+  constexpr std::u16string_view kAlphabet = u"0179fxb -+\u3000";
+  std::vector<std::u16string> texts = {u""};
+  for (std::size_t begin = 0; begin < texts.size() && texts[begin].size() < 4; ++begin) {
+    for (const char16_t c : kAlphabet) texts.push_back(texts[begin] + c);
+  }
+  for (const std::u16string& text : texts) {
+    std::uint64_t unsignedOut = 77;
+    const bool unsignedOk = ParseUnsigned64(text, unsignedOut);
+    const ErrorCode unsignedError = GetLastError();
+    for (const std::u16string_view sign : {u"+", u"-", u" -\t"}) {
+      std::int64_t signedOut = 77;
+      ASSERT_EQ(ParseSigned64(std::u16string(sign) + text, signedOut), unsignedOk) << Shown(text);
+      ASSERT_EQ(GetLastError(), unsignedError) << Shown(text);
+      const std::uint64_t expected = sign == u"+" ? unsignedOut : 0 - unsignedOut;
+      ASSERT_EQ(std::uint64_t(signedOut), unsignedOk ? expected : 77) << Shown(text);
+    }
+  }
 }
 
 // The quick decimal path reads exactly what the C library reads, or leaves the text to it.

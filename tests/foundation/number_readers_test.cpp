@@ -138,6 +138,69 @@ TEST(ParseUnsigned32, EverySingleCharacter) {
   EXPECT_FALSE(ParseUnsigned32(u"1\u00A0", 1, true, kMax, out));  // no-break space
 }
 
+// The shared reader: its sign, its width and its ends, over wide and narrow text.
+TEST(ReadIntegerText, SignWidthAndEnds) {
+  constexpr std::uint64_t k32 = kMax, k64 = ~0ull;
+  const std::string ones(64, '1');
+  const struct {
+    std::string text;
+    IntegerForm form;
+    ErrorCode error;  // 0 for success
+    std::uint64_t magnitude;
+    bool negative;
+  } rows[] = {
+      {"-5", {1, true, k64}, 0, 5, true},
+      {" + 0x10 ", {1, true, k64}, 0, 16, false},
+      {"-\t017", {1, true, k64}, 0, 15, true},
+      {"-0", {1, true, k64}, 0, 0, true},
+      {"-ff", {16, true, k64}, 0, 255, true},
+      {"-", {1, true, k64}, kData, 0, false},
+      {" + ", {1, true, k64}, kData, 0, false},
+      {"+-5", {1, true, k64}, kData, 0, false},
+      {"- -5", {1, true, k64}, kData, 0, false},
+      {"5-", {1, true, k64}, kData, 0, false},
+      {"0x-5", {1, true, k64}, kData, 0, false},
+      {"-5", {1, false, k64}, kData, 0, false},
+      {"+5", {10, false, k64}, kData, 0, false},
+      // The width stops the digits at once; a wider one leaves the text to be judged.
+      {"4294967296x", {1, false, k32}, kOverflow, 0, false},
+      {"4294967296x", {1, false, k64}, kData, 0, false},
+      {"4294967296", {1, false, k64}, 0, 1ull << 32, false},
+      {"18446744073709551615", {1, false, k64}, 0, k64, false},
+      {"18446744073709551616", {1, false, k64}, kOverflow, 0, false},
+      {"0xFFFFFFFFFFFFFFFF", {1, false, k64}, 0, k64, false},
+      {"0x1FFFFFFFFFFFFFFFF", {1, false, k64}, kOverflow, 0, false},
+      {"01777777777777777777777", {1, false, k64}, 0, k64, false},
+      {"02000000000000000000000", {1, false, k64}, kOverflow, 0, false},
+      {"0b" + ones, {1, false, k64}, 0, k64, false},
+      {"0b1" + ones, {1, false, k64}, kOverflow, 0, false},
+      {"3w5e11264sgsf", {36, false, k64}, 0, k64, false},
+      {"3w5e11264sgsg", {36, false, k64}, kOverflow, 0, false},
+      {"ff", {16, false, 255}, 0, 255, false},
+      {"100", {16, false, 255}, kOverflow, 0, false},
+      {"0", {1, false, 0}, 0, 0, false},
+      {"1", {1, false, 0}, kOverflow, 0, false},
+      // A NUL ends the text.
+      {std::string("12\0x", 4), {1, false, k64}, 0, 12, false},
+      {std::string("-\0 1", 4), {1, true, k64}, kData, 0, false},
+      {std::string("0\0", 2), {1, false, k64}, 0, 0, false},
+  };
+  for (const auto& row : rows) {
+    const std::u16string wide(row.text.begin(), row.text.end());
+    for (const bool isWide : {true, false}) {
+      SetLastError(ERROR_NOT_FOUND);
+      IntegerText out{kUntouched, true};
+      const bool ok = isWide ? ReadIntegerText(wide, row.form, out)
+                             : ReadIntegerText(std::string_view(row.text), row.form, out);
+      const std::string where = row.text.substr(0, 40) + (isWide ? " wide" : " narrow");
+      EXPECT_EQ(ok, row.error == 0) << where;
+      EXPECT_EQ(GetLastError(), row.error) << where;
+      EXPECT_EQ(out.magnitude, row.error == 0 ? row.magnitude : kUntouched) << where;
+      EXPECT_EQ(out.negative, row.error == 0 ? row.negative : true) << where;
+    }
+  }
+}
+
 TEST(ParseDouble, Texts) {
   const std::u16string blanks(1 << 20, u' ');
   const struct {

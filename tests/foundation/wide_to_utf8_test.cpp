@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "foundation/ansi_to_wide.h"
 
 namespace bitvane {
@@ -19,6 +21,27 @@ TEST(WideToUtf8, EncodesAndRoundTripsThroughTheDecoder) {
     const std::string utf8 = WideToUtf8(text);
     ASSERT_EQ(AnsiToWide(utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())), text)
         << static_cast<std::uint32_t>(c);
+  }
+}
+
+// Pairs in order make one code point; anything else of a surrogate is U+FFFD on its own.
+TEST(NextCodePoint, PairsAndLoneSurrogates) {
+  const struct {
+    std::u16string text;
+    std::vector<char32_t> codePoints;
+  } rows[] = {
+      {u"A\u00E9", {U'A', 0xE9}},
+      {u"\xD800\xDC00\xDBFF\xDFFF", {0x10000, 0x10FFFF}},
+      {u"\xDC00\xD800", {0xFFFD, 0xFFFD}},
+      {u"\xD800\xD800\xDC00", {0xFFFD, 0x10000}},
+      {u"\xD83Dx", {0xFFFD, U'x'}},
+      {u"x\xDBFF", {U'x', 0xFFFD}},
+      {std::u16string(u"\0\xFFFF", 2), {0, 0xFFFF}},
+  };
+  for (const auto& row : rows) {
+    std::vector<char32_t> decoded;
+    for (std::size_t i = 0; i < row.text.size();) decoded.push_back(NextCodePoint(row.text, i));
+    EXPECT_EQ(decoded, row.codePoints) << WideToUtf8(row.text);
   }
 }
 
