@@ -2,6 +2,7 @@
 // processor names of PE and ELF machine codes.
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -76,6 +77,21 @@ struct Placeholder {
   unsigned m_width = 0;
   unsigned m_precision = 0;
 
+  // Takes `c` when it is an option ('-', '.' or a digit); false otherwise.
+  bool ReadOption(char16_t c) {
+    if (c != u'-' && c != u'.' && (c < u'0' || c > u'9')) return false;
+    m_pending += c;
+    if (c == u'-') {
+      m_left = true;
+    } else if (c == u'.') {
+      m_inPrecision = true;
+    } else {
+      unsigned& number = m_inPrecision ? m_precision : m_width;
+      number =
+          std::min(number * 10 + static_cast<unsigned>(c - u'0'), NVersionInfo::kMaxFieldWidth);
+    }
+    return true;
+  }
   [[nodiscard]] int SignedWidth(unsigned width) const noexcept {
     return m_left ? -static_cast<int>(width) : static_cast<int>(width);
   }
@@ -91,9 +107,14 @@ struct Placeholder {
   }
 };
 
+// The four parts of the product version: a, b, c, d.
+std::array<std::uint32_t, 4> VersionParts(const NFixedFileInfo& info) {
+  return {info.m_productVersionMS >> 16, info.m_productVersionMS & 0xFFFF,
+          info.m_productVersionLS >> 16, info.m_productVersionLS & 0xFFFF};
+}
+
 std::u16string DottedVersion(const NFixedFileInfo& info) {
-  const std::uint32_t parts[4] = {info.m_productVersionMS >> 16, info.m_productVersionMS & 0xFFFF,
-                                  info.m_productVersionLS >> 16, info.m_productVersionLS & 0xFFFF};
+  const std::array<std::uint32_t, 4> parts = VersionParts(info);
   const std::size_t count = parts[3] != 0 ? 4 : parts[2] != 0 ? 3 : 2;
   std::u16string text;
   for (std::size_t i = 0; i < count; ++i) {
@@ -101,6 +122,47 @@ std::u16string DottedVersion(const NFixedFileInfo& info) {
     text += UnsignedToText(parts[i], 10, 0, u' ');
   }
   return text;
+}
+
+// The placeholders that stand for a version string.
+constexpr struct {
+  char16_t m_placeholder;
+  const char16_t* m_key;
+} kStringPlaceholders[] = {{u'p', u"ProductName"},      {u'f', u"FileDescription"},
+                           {u'v', u"FileVersion"},      {u'i', u"InternalName"},
+                           {u'r', u"OriginalFilename"}, {u'o', u"CompanyName"},
+                           {u'l', u"LegalCopyright"},   {u'm', u"Comments"}};
+
+// The text of placeholder letter `c` in `field`'s options, for a resource with fixed
+// information; for any other letter the placeholder's own characters and `c`.
+std::u16string Expand(const NVersionInfo& version, Placeholder& field, char16_t c) {
+  const auto* string = std::find_if(std::begin(kStringPlaceholders), std::end(kStringPlaceholders),
+                                    [c](const auto& entry) { return entry.m_placeholder == c; });
+  if (string != std::end(kStringPlaceholders)) return field.Text(version.GetString(string->m_key));
+  const NFixedFileInfo& info = *version.FixedInfo();
+  const std::u16string_view path = version.Path();
+  switch (c) {
+    case u'a':
+    case u'b':
+    case u'c':
+    case u'd':
+      return field.Number(VersionParts(info)[static_cast<std::size_t>(c - u'a')]);
+    case u'V':
+      return field.Text(DottedVersion(info));
+    case u'n': {
+      const std::size_t slash = path.rfind(u'/');
+      return field.Text(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
+    }
+    case u'N':
+      return field.Text(path);
+    case u'x':
+      return field.Text(version.ProcessorName());
+    case u'g':
+      return field.Text((info.m_fileFlags & 1) != 0 ? u"Debug" : u"Release");
+    default:
+      field.m_pending += c;
+      return field.m_pending;
+  }
 }
 
 }  // namespace
@@ -114,10 +176,8 @@ const char16_t* ElfMachineName(std::uint16_t machine) noexcept {
 }
 
 std::u16string NVersionInfo::ProcessorName() const {
-  if (HasPeHeaders()) {
-    return MachineName(static_cast<std::uint16_t>(m_peHeaders[4] | m_peHeaders[5] << 8));
-  }
-  if (m_isElf) return ElfMachineName(m_elfMachine);
+  if (m_headers.HasPe()) return MachineName(m_headers.PeMachine());
+  if (m_headers.m_isElf) return ElfMachineName(m_headers.m_elfMachine);
   return {};
 }
 
@@ -131,7 +191,6 @@ std::u16string NVersionInfo::Describe(const char16_t* format) const {
 
 std::u16string NVersionInfo::Describe(std::u16string_view format) const {
   if (!m_hasFixedInfo) return u"<n/a>";
-  const NFixedFileInfo& info = m_fixedInfo;
   TextBuilder out;
   bool open = false;
   Placeholder field;
@@ -144,74 +203,10 @@ std::u16string NVersionInfo::Describe(std::u16string_view format) const {
       } else {
         out.Append(&c, 1);
       }
-      continue;
+    } else if (!field.ReadOption(c)) {
+      open = false;
+      out.Append(Expand(*this, field, c));
     }
-    if (c == u'-' || c == u'.' || (c >= u'0' && c <= u'9')) {
-      field.m_pending += c;
-      if (c == u'-') {
-        field.m_left = true;
-      } else if (c == u'.') {
-        field.m_inPrecision = true;
-      } else {
-        unsigned& number = field.m_inPrecision ? field.m_precision : field.m_width;
-        number = std::min(number * 10 + static_cast<unsigned>(c - u'0'), kMaxFieldWidth);
-      }
-      continue;
-    }
-    open = false;
-    std::u16string value;
-    // The placeholders that stand for a version string.
-    static constexpr struct {
-      char16_t placeholder;
-      const char16_t* key;
-    } kStrings[] = {{u'p', u"ProductName"},     {u'f', u"FileDescription"},
-                    {u'v', u"FileVersion"},     {u'i', u"InternalName"},
-                    {u'r', u"OriginalFilename"}, {u'o', u"CompanyName"},
-                    {u'l', u"LegalCopyright"},  {u'm', u"Comments"}};
-    const auto* string = std::find_if(std::begin(kStrings), std::end(kStrings),
-                                      [c](const auto& entry) { return entry.placeholder == c; });
-    if (string != std::end(kStrings)) {
-      out.Append(field.Text(GetString(string->key)));
-      continue;
-    }
-    switch (c) {
-      case u'a':
-        value = field.Number(info.m_productVersionMS >> 16);
-        break;
-      case u'b':
-        value = field.Number(info.m_productVersionMS & 0xFFFF);
-        break;
-      case u'c':
-        value = field.Number(info.m_productVersionLS >> 16);
-        break;
-      case u'd':
-        value = field.Number(info.m_productVersionLS & 0xFFFF);
-        break;
-      case u'V':
-        value = field.Text(DottedVersion(info));
-        break;
-      case u'n': {
-        const std::size_t slash = m_path.rfind(u'/');
-        value = field.Text(slash == std::u16string::npos
-                               ? std::u16string_view(m_path)
-                               : std::u16string_view(m_path).substr(slash + 1));
-        break;
-      }
-      case u'N':
-        value = field.Text(m_path);
-        break;
-      case u'x':
-        value = field.Text(ProcessorName());
-        break;
-      case u'g':
-        value = field.Text((info.m_fileFlags & 1) != 0 ? u"Debug" : u"Release");
-        break;
-      default:
-        field.m_pending += c;
-        value = field.m_pending;
-        break;
-    }
-    out.Append(value);
   }
   return out.Text();
 }

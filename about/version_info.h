@@ -7,7 +7,9 @@
 // placeholders (Describe).
 //
 // LoadBlock parses any byte block without platform calls; LoadFile and LoadSelf read a
-// file and hand its bytes to it. Failures return false, null or the empty string and
+// file and hand its bytes to it (version_file.cpp). The tree and its queries are in
+// version_info.cpp, the node parser in version_node_reader.cpp, Describe in
+// version_describe.cpp. Failures return false, null or the empty string and
 // set the thread's last-error code; nothing here throws except std::bad_alloc.
 // Parsing, searching and tearing down the tree use no recursion, so deeply nested
 // input cannot exhaust the stack.
@@ -15,9 +17,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "about/version_file.h"
 #include "foundation/arr_of.h"
 #include "foundation/auto_ptr.h"
 #include "foundation/non_copyable.h"
@@ -94,7 +98,7 @@ class NVersionInfo : private NNonCopyable {
   };
 
   static constexpr std::uint32_t kDefaultTranslation = 0x040904B0u;  // US English, Unicode
-  static constexpr std::size_t kPeHeadersSize = 264;
+  static constexpr std::size_t kPeHeadersSize = NExecutableHeaders::kPeHeadersSize;
   static constexpr std::uint32_t kFixedInfoSize = 52;
   static constexpr std::uint32_t kNotLoaded = 0xFFFFFFFFu;
   // Widths and precisions in Describe templates are capped here.
@@ -157,10 +161,11 @@ class NVersionInfo : private NNonCopyable {
 
   // Reads one node at `position` of `size` bytes at `block`, and its subtree, all
   // within [position, size). With `expectedKey` the node's key must equal it
-  // exactly. On success returns the new item (the caller deletes it) and moves
-  // `position` to the node's end; otherwise null, `position` unchanged, no error set.
-  [[nodiscard]] static NVIItem* ParseNode(const void* block, std::size_t size,
-                                          std::size_t& position, const char16_t* expectedKey);
+  // exactly. On success returns the new item and moves `position` to the node's end;
+  // otherwise null, `position` unchanged, no error set.
+  [[nodiscard]] static std::unique_ptr<NVIItem> ParseNode(const void* block, std::size_t size,
+                                                          std::size_t& position,
+                                                          const char16_t* expectedKey);
 
   // The key that the root node carries.
   [[nodiscard]] static const char16_t* RootKey();
@@ -169,13 +174,13 @@ class NVersionInfo : private NNonCopyable {
   [[nodiscard]] const NFindData& FindData() const noexcept { return m_findData; }
   [[nodiscard]] std::uint32_t FileCrc() const noexcept { return m_fileCrc; }
   [[nodiscard]] const std::array<std::uint8_t, kPeHeadersSize>& PeHeaders() const noexcept {
-    return m_peHeaders;
+    return m_headers.m_pe;
   }
-  [[nodiscard]] bool HasPeHeaders() const noexcept;
+  [[nodiscard]] bool HasPeHeaders() const noexcept { return m_headers.HasPe(); }
   // True when the file is an ELF image; ElfMachine() is then its e_machine.
-  [[nodiscard]] bool IsElfImage() const noexcept { return m_isElf; }
-  [[nodiscard]] std::uint16_t ElfMachine() const noexcept { return m_elfMachine; }
-  [[nodiscard]] const NVIItem* Root() const noexcept { return m_root.Get(); }
+  [[nodiscard]] bool IsElfImage() const noexcept { return m_headers.m_isElf; }
+  [[nodiscard]] std::uint16_t ElfMachine() const noexcept { return m_headers.m_elfMachine; }
+  [[nodiscard]] const NVIItem* Root() const noexcept { return m_root.get(); }
   // The fixed block when the root's value is binary and 52 bytes long; else null.
   [[nodiscard]] const NFixedFileInfo* FixedInfo() const noexcept {
     return m_hasFixedInfo ? &m_fixedInfo : nullptr;
@@ -189,14 +194,15 @@ class NVersionInfo : private NNonCopyable {
   // and FindData the opened file's record, named `name` or else as `readPath` ends.
   bool LoadResolved(const std::u16string& fullPath, std::u16string_view readPath,
                     std::string_view name);
+  // Takes the tree that the root search found: notes its offset and fixed block, and
+  // selects the default translation. False as SelectTranslation; the tree stays.
+  [[nodiscard]] bool AdoptRoot(std::unique_ptr<NVIItem> root);
 
   std::u16string m_path;
   NFindData m_findData;
   std::uint32_t m_fileCrc = kNotLoaded;
-  std::array<std::uint8_t, kPeHeadersSize> m_peHeaders{};
-  bool m_isElf = false;
-  std::uint16_t m_elfMachine = 0;
-  TNAutoDelPtrTo<NVIItem> m_root;
+  NExecutableHeaders m_headers;
+  std::unique_ptr<NVIItem> m_root;
   bool m_hasFixedInfo = false;
   NFixedFileInfo m_fixedInfo;
   std::uint32_t m_translation = kDefaultTranslation;

@@ -12,55 +12,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "about/version_info.h"
 #include "foundation/crc32.h"
 #include "platform/last_error.h"
+#include "res/version/version_block.h"
 
 namespace {
 
 using namespace bitvane;
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = VersionBytes;
 using Item = NVersionInfo::NVIItem;
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-void Put16(Bytes& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void Pad4(Bytes& out) {
-  while (out.size() % 4 != 0) out.push_back(0);
-}
-
-// One node at the end of `out` (which starts 4-aligned); children are appended by `body`.
-template <class Body>
-void Node(Bytes& out, std::u16string_view key, const Bytes& value, std::uint16_t valueLength,
-          bool text, Body body) {
-  const std::size_t start = out.size();
-  Put16(out, 0);
-  Put16(out, valueLength);
-  Put16(out, text ? 1 : 0);
-  for (char16_t c : key) Put16(out, c);
-  Put16(out, 0);
-  Pad4(out);
-  out.insert(out.end(), value.begin(), value.end());
-  body(out);
-  const std::size_t length = out.size() - start;
-  out[start] = static_cast<std::uint8_t>(length);
-  out[start + 1] = static_cast<std::uint8_t>(length >> 8);
-}
-
-void StringNode(Bytes& out, std::u16string_view key, std::u16string_view value) {
-  Pad4(out);
-  Bytes bytes;
-  for (char16_t c : value) Put16(bytes, c);
-  Put16(bytes, 0);
-  Node(out, key, bytes, static_cast<std::uint16_t>(value.size() + 1), true, [](Bytes&) {});
 }
 
 Bytes SampleFile(std::uint8_t header) {
@@ -82,6 +50,7 @@ Bytes SampleFile(std::uint8_t header) {
     out[5] = 1;
     out[18] = 183;
   }
+  // Fixed information with only the signature and product version 0.1.0.2.
   Bytes fixed(52, 0);
   fixed[0] = 0xBD;
   fixed[1] = 0x04;
@@ -89,22 +58,15 @@ Bytes SampleFile(std::uint8_t header) {
   fixed[3] = 0xFE;
   fixed[16] = 1;
   fixed[20] = 2;
-  Node(out, NVersionInfo::RootKey(), fixed, 52, false, [](Bytes& root) {
-    Pad4(root);
-    Node(root, u"StringFileInfo", {}, 0, true, [](Bytes& infos) {
-      Pad4(infos);
-      Node(infos, u"040904b0", {}, 0, true, [](Bytes& table) {
-        StringNode(table, u"ProductName", u"Fuzz");
-        StringNode(table, u"FileDescription", u"Sample");
-        StringNode(table, u"FileVersion", u"1.0.2.0");
-      });
-    });
-    Pad4(root);
-    Node(root, u"VarFileInfo", {}, 0, true, [](Bytes& vars) {
-      Pad4(vars);
-      Node(vars, u"Translation", {0x09, 0x04, 0xB0, 0x04}, 4, false, [](Bytes&) {});
-    });
-  });
+  const VersionNode table{
+      u"040904b0",
+      {},
+      0,
+      true,
+      {VersionStringNode(u"ProductName", u"Fuzz"), VersionStringNode(u"FileDescription", u"Sample"),
+       VersionStringNode(u"FileVersion", u"1.0.2.0")}};
+  const Bytes resource = BuildVersionNode(VersionResourceTree(fixed, {table}), out.size());
+  out.insert(out.end(), resource.begin(), resource.end());
   out.resize(out.size() + 8, 0);
   return out;
 }
@@ -115,10 +77,10 @@ Bytes Chain(std::size_t seed) {
   const std::size_t depth = (seed & 0x8000) != 0 ? seed % 8190 + 1 : seed % 256 + 1;
   Bytes out;
   for (std::size_t level = 0; level < depth; ++level) {
-    Put16(out, static_cast<std::uint16_t>(8 * (depth - level)));
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, 0);
+    AppendU16(out, static_cast<std::uint16_t>(8 * (depth - level)));
+    AppendU16(out, 0);
+    AppendU16(out, 0);
+    AppendU16(out, 0);
   }
   return out;
 }
@@ -158,15 +120,14 @@ void Exercise(const Bytes& block, std::u16string_view format) {
   for (std::size_t at : {0, 2, 4, 6, 64}) {
     if (at >= block.size()) break;
     std::size_t position = at;
-    Item* item = NVersionInfo::ParseNode(block.data(), block.size(), position,
-                                         at % 4 == 0 ? nullptr : NVersionInfo::RootKey());
+    const std::unique_ptr<Item> item = NVersionInfo::ParseNode(
+        block.data(), block.size(), position, at % 4 == 0 ? nullptr : NVersionInfo::RootKey());
     if (item == nullptr) {
       Check(position == at);
       continue;
     }
     Check(item->Offset() == at && position == at + item->Length() && position <= block.size());
-    CheckTree(item);
-    delete item;
+    CheckTree(item.get());
   }
 
   NVersionInfo info;

@@ -13,7 +13,9 @@ constexpr unsigned kBox = kTabStop | kReadOnly | kCentered;
 constexpr unsigned kButton = kTabStop | kOwnerDraw;
 
 // Byte k stands at column 7 - k: byte 7 leftmost.
-constexpr int ByteX(int k) { return 5 + 45 * (7 - k); }
+constexpr int ByteX(int k) {
+  return 5 + 45 * (7 - k);
+}
 
 constexpr std::array<DialogItem, 54> kItems{{
     {1, ItemKind::PushButton, 0, 0, 6, 6, u"OK", kHidden | kDisabled | kDefaultButton},
@@ -76,8 +78,7 @@ constexpr std::array<DialogItem, 54> kItems{{
 }  // namespace
 
 const DialogTemplate& MainDialogTemplate() noexcept {
-  static constexpr DialogTemplate kTemplate{102, u"Bitvane", 365, 385,
-                                            kItems};
+  static constexpr DialogTemplate kTemplate{102, u"Bitvane", 365, 385, kItems};
   return kTemplate;
 }
 

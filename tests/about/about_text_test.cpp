@@ -10,7 +10,9 @@
 namespace bitvane {
 namespace {
 
-std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(std::u16string_view text) {
+  return std::string(text.begin(), text.end());
+}
 
 // Runs with TZ=UTC, so a file's UTC time reads back unchanged.
 class AboutTextTest : public ::testing::Test {
@@ -49,7 +51,8 @@ TEST_F(AboutTextTest, FlagsLeaveLinesOut) {
       {kAboutNoLoadedFrom, true, true, true, false},
   };
   for (const auto& row : rows) {
-    const std::string text = Narrow(BuildAboutText(m_info, kNullTimeStamp, nullptr, nullptr, row.flags));
+    const std::string text =
+        Narrow(BuildAboutText(m_info, kNullTimeStamp, nullptr, nullptr, row.flags));
     EXPECT_EQ(text.rfind("Sample Product: Sample description\r\n", 0), 0u) << text;
     EXPECT_EQ(text.find("\r\nby Sample Maker") != std::string::npos, row.company) << row.flags;
     EXPECT_EQ(text.find("\r\nCopyright (C) Sample Maker") != std::string::npos, row.copyright);
@@ -72,8 +75,9 @@ TEST_F(AboutTextTest, BuildTimeFromTheCallerOrTheFile) {
   EXPECT_NE(text.find("\r\n" + expected), std::string::npos) << text;
 
   // A file without any date prints no build-time line.
-  const testing::Bytes block = testing::BuildNode(testing::VersionTree(
-      0x00010002, 0x00030004, 0, {testing::StringTableNode(u"040904b0", testing::SampleStrings())}));
+  const testing::Bytes block = testing::BuildNode(
+      testing::VersionTree(0x00010002, 0x00030004, 0,
+                           {testing::StringTableNode(u"040904b0", testing::SampleStrings())}));
   testing::Bytes undated = block;
   NVersionInfo info;
   // The fixed information follows the 6-byte header and the key with its 0, padded to

@@ -118,7 +118,7 @@ TEST(VersionFixtures, LoadsThePeFiles) {
       // The root lies where its key does, 6 bytes in, at a multiple of 4.
       const std::u16string key = NVersionInfo::RootKey();
       Bytes keyBytes;
-      for (char16_t c : key) PutU16(keyBytes, c);
+      for (char16_t c : key) AppendU16(keyBytes, c);
       const auto at = std::search(bytes.begin(), bytes.end(), keyBytes.begin(), keyBytes.end());
       EXPECT_EQ(info.ResourceOffset(), static_cast<std::uint32_t>(at - bytes.begin()) - 6);
       EXPECT_EQ(info.ResourceOffset() % 4, 0u);

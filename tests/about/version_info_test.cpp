@@ -18,10 +18,10 @@ using namespace bitvane::testing;
 Bytes Raw(std::uint16_t length, std::uint16_t valueLength, std::uint16_t type,
           std::vector<std::uint16_t> units, std::size_t total = 0) {
   Bytes out;
-  PutU16(out, length);
-  PutU16(out, valueLength);
-  PutU16(out, type);
-  for (std::uint16_t unit : units) PutU16(out, unit);
+  AppendU16(out, length);
+  AppendU16(out, valueLength);
+  AppendU16(out, type);
+  for (std::uint16_t unit : units) AppendU16(out, unit);
   if (out.size() < total) out.resize(total, 0);
   return out;
 }
@@ -56,11 +56,10 @@ TEST(VersionParseNode, HeaderKeyAndValueRules) {
   };
   for (const Row& row : rows) {
     std::size_t position = 0;
-    NVersionInfo::NVIItem* item =
+    const auto item =
         NVersionInfo::ParseNode(row.bytes.data(), row.bytes.size(), position, nullptr);
     EXPECT_EQ(item != nullptr, row.ok) << row.name;
     EXPECT_EQ(position, row.ok ? GetU16(row.bytes, 0) : 0u) << row.name;
-    delete item;
   }
   std::size_t position = 0;
   EXPECT_EQ(NVersionInfo::ParseNode(nullptr, 8, position, nullptr), nullptr);
@@ -79,8 +78,7 @@ TEST(VersionParseNode, RecordsFieldsAndChildrenInOrder) {
   block.push_back(0xEE);
 
   std::size_t position = 4;
-  NVersionInfo::NVIItem* item =
-      NVersionInfo::ParseNode(block.data(), block.size(), position, u"Top");
+  const auto item = NVersionInfo::ParseNode(block.data(), block.size(), position, u"Top");
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(position, 4 + node.size());
   EXPECT_EQ(item->Offset(), 4u);
@@ -100,7 +98,6 @@ TEST(VersionParseNode, RecordsFieldsAndChildrenInOrder) {
   EXPECT_EQ(item->Child(2)->Value(), nullptr);
   EXPECT_EQ(item->Child(2)->ValueOffset(), 0u);
   EXPECT_EQ(item->Child(3), nullptr);
-  delete item;
 
   // The expected key compares exactly.
   position = 4;
@@ -119,17 +116,16 @@ TEST(VersionParseNode, DeepNestingNeedsNoDeepStack) {
   for (std::size_t level = 0; level < depth; ++level) {
     for (std::uint16_t unit : {static_cast<std::uint16_t>(8 * (depth - level)), std::uint16_t{0},
                                std::uint16_t{0}, std::uint16_t{0}}) {
-      PutU16(block, unit);
+      AppendU16(block, unit);
     }
   }
   SetU16(block, 0, static_cast<std::uint16_t>(block.size()));
 
   std::size_t position = 0;
-  NVersionInfo::NVIItem* item =
-      NVersionInfo::ParseNode(block.data(), block.size(), position, nullptr);
+  const auto item = NVersionInfo::ParseNode(block.data(), block.size(), position, nullptr);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(position, block.size());
-  const NVersionInfo::NVIItem* deepest = item;
+  const NVersionInfo::NVIItem* deepest = item.get();
   std::size_t levels = 0;
   while (deepest->ChildCount() == 1) {
     deepest = deepest->Child(0);
@@ -137,7 +133,6 @@ TEST(VersionParseNode, DeepNestingNeedsNoDeepStack) {
   }
   EXPECT_EQ(levels, depth);
   EXPECT_EQ(item->FindChild(u"missing", true), nullptr);
-  delete item;
 
   // The same tree as a file's root; the innermost node then made unreadable, which
   // must fail every level above it.
@@ -163,8 +158,7 @@ TEST(VersionFindChild, DirectChildrenFirstThenSubtreesInOrder) {
        TestNode{u"two", {}, 0, true, {StringNode(u"TARGET", u"2")}}, StringNode(u"Other", u"o")}};
   const Bytes block = BuildNode(tree);
   std::size_t position = 0;
-  NVersionInfo::NVIItem* root =
-      NVersionInfo::ParseNode(block.data(), block.size(), position, nullptr);
+  const auto root = NVersionInfo::ParseNode(block.data(), block.size(), position, nullptr);
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->FindChild(u"OTHER", false)->Key(), u"Other");
   EXPECT_EQ(root->FindChild(u"target", false), nullptr);
@@ -176,7 +170,6 @@ TEST(VersionFindChild, DirectChildrenFirstThenSubtreesInOrder) {
   EXPECT_EQ(root->FindChild(u"Targe", true), nullptr);
   // Case folding is ASCII only.
   EXPECT_EQ(root->FindChild(u"\u00D6ther", true), nullptr);
-  delete root;
 }
 
 TEST(VersionLoadBlock, EmptyObjectAndBadArguments) {
@@ -250,10 +243,10 @@ Bytes Joined(std::initializer_list<Bytes> parts) {
 std::uint32_t EveryOffsetSearch(const Bytes& block) {
   for (std::size_t offset = 0; offset < block.size(); offset += 4) {
     std::size_t position = offset;
-    NVersionInfo::NVIItem* root =
-        NVersionInfo::ParseNode(block.data(), block.size(), position, NVersionInfo::RootKey());
-    delete root;
-    if (root != nullptr) return static_cast<std::uint32_t>(offset);
+    if (NVersionInfo::ParseNode(block.data(), block.size(), position, NVersionInfo::RootKey()) !=
+        nullptr) {
+      return static_cast<std::uint32_t>(offset);
+    }
   }
   return NVersionInfo::kNotLoaded;
 }
