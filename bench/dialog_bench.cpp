@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QWindow>
-
 #include <bit>
 #include <cstdint>
 #include <memory>
@@ -65,10 +64,14 @@ void ShowAndDestroy(benchmark::State& state) {
   }
 }
 
-void BM_EmptyDialogShown(benchmark::State& state) { ShowAndDestroy<QDialog>(state); }
+void BM_EmptyDialogShown(benchmark::State& state) {
+  ShowAndDestroy<QDialog>(state);
+}
 BENCHMARK(BM_EmptyDialogShown)->Unit(benchmark::kMillisecond);
 
-void BM_MainDialogShown(benchmark::State& state) { ShowAndDestroy<BitvaneDlg>(state); }
+void BM_MainDialogShown(benchmark::State& state) {
+  ShowAndDestroy<BitvaneDlg>(state);
+}
 BENCHMARK(BM_MainDialogShown)->Unit(benchmark::kMillisecond);
 
 // A shown, initialised main dialog with the focus in the double's input line,
@@ -132,10 +135,14 @@ void SetTextKeystrokes(benchmark::State& state, bool paint) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 
-void BM_Keystroke(benchmark::State& state) { SetTextKeystrokes(state, false); }
+void BM_Keystroke(benchmark::State& state) {
+  SetTextKeystrokes(state, false);
+}
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMicrosecond);
 
-void BM_KeystrokePainted(benchmark::State& state) { SetTextKeystrokes(state, true); }
+void BM_KeystrokePainted(benchmark::State& state) {
+  SetTextKeystrokes(state, true);
+}
 BENCHMARK(BM_KeystrokePainted)->Unit(benchmark::kMicrosecond);
 
 // Real key events to the focused line: "5" then Backspace, "1.5" -> "1.55" -> "1.5",

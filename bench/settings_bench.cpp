@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/registry.h"
 #include "settings/bitvane_settings.h"
 #include "settings/reg_key.h"
-#include "platform/registry.h"
 
 namespace bitvane {
 namespace {

@@ -9,8 +9,8 @@ namespace bitvane::cli {
 namespace {
 
 constexpr std::array<std::string_view, kViewCount> kViewNames{
-    "byte0",    "byte1",    "byte2",    "byte3",      "byte4",       "byte5",  "byte6",
-    "byte7",    "low-int",  "high-int", "huge-int",   "low-single", "high-single", "double"};
+    "byte0", "byte1",   "byte2",    "byte3",    "byte4",      "byte5",       "byte6",
+    "byte7", "low-int", "high-int", "huge-int", "low-single", "high-single", "double"};
 
 const ValueView* FindView(std::string_view name) {
   for (const ValueView& view : ViewTable()) {
@@ -28,7 +28,8 @@ const SwapButton* FindSwap(std::string_view name) {
 
 // 1 to 16 hexadecimal digits, most significant first; "0x" in front is allowed.
 bool ParseHexValue(std::string_view text, std::uint64_t& out) {
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    text.remove_prefix(2);
   if (text.empty() || text.size() > 16) return false;
   std::uint64_t value = 0;
   for (char c : text) {

@@ -1,7 +1,6 @@
 #include "cli/convert_command.h"
 
 #include <nlohmann/json.hpp>
-
 #include <ostream>
 
 #include "cli/convert_args.h"

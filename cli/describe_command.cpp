@@ -70,18 +70,29 @@ std::u16string FromArgument(const std::string& text) {
 
 const char* Reason(ErrorCode code) {
   switch (code) {
-    case ERROR_FILE_NOT_FOUND: return "file not found";
-    case ERROR_PATH_NOT_FOUND: return "folder not found";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_INVALID_DATA: return "no readable version resource";
+    case ERROR_FILE_NOT_FOUND:
+      return "file not found";
+    case ERROR_PATH_NOT_FOUND:
+      return "folder not found";
+    case ERROR_ACCESS_DENIED:
+      return "access denied";
+    case ERROR_INVALID_DATA:
+      return "no readable version resource";
     case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY: return "out of memory";
-    case ERROR_READ_FAULT: return "read error";
-    case ERROR_INVALID_NAME: return "invalid file name";
-    case ERROR_FILENAME_EXCED_RANGE: return "name too long";
-    case ERROR_BAD_FILE_TYPE: return "not a regular file";
-    case ERROR_FILE_TOO_LARGE: return "too large";
-    default: return "cannot load";
+    case ERROR_OUTOFMEMORY:
+      return "out of memory";
+    case ERROR_READ_FAULT:
+      return "read error";
+    case ERROR_INVALID_NAME:
+      return "invalid file name";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return "name too long";
+    case ERROR_BAD_FILE_TYPE:
+      return "not a regular file";
+    case ERROR_FILE_TOO_LARGE:
+      return "too large";
+    default:
+      return "cannot load";
   }
 }
 

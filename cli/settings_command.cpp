@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/terminal_text.h"
+#include "foundation/wide_to_utf8.h"
+#include "platform/last_error.h"
 #include "settings/bitvane_settings.h"
 #include "settings/ps_str_list_entry.h"
 #include "settings/ps_typed_entry.h"
 #include "settings/reg_key.h"
-#include "cli/terminal_text.h"
-#include "foundation/wide_to_utf8.h"
-#include "platform/last_error.h"
 
 namespace bitvane::cli {
 

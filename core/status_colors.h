@@ -19,9 +19,10 @@ struct StatusColors {
 };
 
 [[nodiscard]] constexpr StatusColors StatusColorsFor(bool darkTheme) noexcept {
-  return darkTheme ? StatusColors{{0xFFFFFF, 0x000000}, {0xCCCCCC, 0x003300}, {0xFFFFFF, 0x003399}}
-                   : StatusColors{{kDefaultColor, kDefaultColor}, {0x000000, 0x99FF99},
-                                  {0x000000, 0x3399FF}};
+  return darkTheme
+             ? StatusColors{{0xFFFFFF, 0x000000}, {0xCCCCCC, 0x003300}, {0xFFFFFF, 0x003399}}
+             : StatusColors{
+                   {kDefaultColor, kDefaultColor}, {0x000000, 0x99FF99}, {0x000000, 0x3399FF}};
 }
 
 }  // namespace bitvane

@@ -31,9 +31,13 @@ constexpr std::array<ControlId, kViewCount + 1> kInputEditList{
 
 }  // namespace
 
-const std::array<ValueView, kViewCount>& ViewTable() noexcept { return kViews; }
+const std::array<ValueView, kViewCount>& ViewTable() noexcept {
+  return kViews;
+}
 
-const ValueView& ViewOf(ViewId id) noexcept { return kViews[static_cast<std::size_t>(id)]; }
+const ValueView& ViewOf(ViewId id) noexcept {
+  return kViews[static_cast<std::size_t>(id)];
+}
 
 const ValueView* ViewOfInput(ControlId input) noexcept {
   for (const ValueView& view : kViews) {
@@ -42,6 +46,8 @@ const ValueView* ViewOfInput(ControlId input) noexcept {
   return nullptr;
 }
 
-std::span<const ControlId> InputEditList() noexcept { return kInputEditList; }
+std::span<const ControlId> InputEditList() noexcept {
+  return kInputEditList;
+}
 
 }  // namespace bitvane

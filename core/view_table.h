@@ -17,8 +17,20 @@ inline constexpr ControlId kStatusLine = 1032;
 enum class ViewKind { Integer, Float };
 
 enum class ViewId {
-  Byte0, Byte1, Byte2, Byte3, Byte4, Byte5, Byte6, Byte7,
-  LowInt32, HighInt32, HugeInt64, LowSingle, HighSingle, Double64,
+  Byte0,
+  Byte1,
+  Byte2,
+  Byte3,
+  Byte4,
+  Byte5,
+  Byte6,
+  Byte7,
+  LowInt32,
+  HighInt32,
+  HugeInt64,
+  LowSingle,
+  HighSingle,
+  Double64,
 };
 
 struct ValueView {

@@ -1,8 +1,8 @@
 #include "foundation/class_info.h"
 
-#include "platform/safe_memory.h"
-
 #include <cstddef>
+
+#include "platform/safe_memory.h"
 
 namespace bitvane {
 
@@ -17,7 +17,9 @@ const NClassRecord& NClassInfo::StaticRecord() noexcept {
   return record;
 }
 
-const NClassRecord& NClassInfo::ClassRecord() const noexcept { return StaticRecord(); }
+const NClassRecord& NClassInfo::ClassRecord() const noexcept {
+  return StaticRecord();
+}
 
 bool NClassInfo::IsLive(const NClassInfo* object) noexcept {
   if (!IsPlausibleAddress(object)) return false;

@@ -14,9 +14,9 @@ NHTKey::NHTKey(const void* bytes, std::uint32_t length) {
 }
 
 NHTKey NHTKey::FromUInt32(std::uint32_t value) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                 static_cast<std::uint8_t>(value >> 16),
-                                 static_cast<std::uint8_t>(value >> 24)};
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
   return NHTKey(bytes, sizeof bytes);
 }
 
@@ -30,7 +30,9 @@ NHTKey& NHTKey::operator=(const NHTKey& other) {
   return *this;
 }
 
-NHTKey::NHTKey(NHTKey&& other) noexcept : NClassInfo(other) { *this = std::move(other); }
+NHTKey::NHTKey(NHTKey&& other) noexcept : NClassInfo(other) {
+  *this = std::move(other);
+}
 
 NHTKey& NHTKey::operator=(NHTKey&& other) noexcept {
   if (this == &other) return *this;
@@ -48,14 +50,18 @@ NHTKey& NHTKey::operator=(NHTKey&& other) noexcept {
   return *this;
 }
 
-NHTKey::~NHTKey() { Free(); }
+NHTKey::~NHTKey() {
+  Free();
+}
 
 const NClassRecord& NHTKey::StaticRecord() noexcept {
   static const NClassRecord record{sizeof(NHTKey), "NHTKey", &NClassInfo::StaticRecord()};
   return record;
 }
 
-const NClassRecord& NHTKey::ClassRecord() const noexcept { return StaticRecord(); }
+const NClassRecord& NHTKey::ClassRecord() const noexcept {
+  return StaticRecord();
+}
 
 bool NHTKey::Set(const void* bytes, std::uint32_t length) {
   if (bytes == nullptr && length != 0) {

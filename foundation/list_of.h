@@ -75,12 +75,16 @@ class TNListOf : private NNonCopyable {
   [[nodiscard]] Node* Tail() const noexcept { return IsValidList(this) ? m_tail : nullptr; }
 
   // Appends at the tail; the new node, or null when the list is invalid.
-  Node* Add(const T& value) { return IsValidList(this) ? Link(new Node(this, value), m_tail) : Invalid(); }
+  Node* Add(const T& value) {
+    return IsValidList(this) ? Link(new Node(this, value), m_tail) : Invalid();
+  }
   Node* Add(T&& value) {
     return IsValidList(this) ? Link(new Node(this, std::move(value)), m_tail) : Invalid();
   }
   // Inserts at the head.
-  Node* AddHead(const T& value) { return IsValidList(this) ? Link(new Node(this, value), nullptr) : Invalid(); }
+  Node* AddHead(const T& value) {
+    return IsValidList(this) ? Link(new Node(this, value), nullptr) : Invalid();
+  }
 
   // Unlinks `node`, releases its value and frees it. False, touching nothing, when
   // the list is invalid or empty or the node is not a valid node of this list.
@@ -150,9 +154,7 @@ class TNListOf : private NNonCopyable {
   }
 
   // True when `node` is a valid node owned by this (valid, non-empty) list.
-  [[nodiscard]] bool OwnsNode(const Node* node) const noexcept {
-    return OwnsNode(this, node);
-  }
+  [[nodiscard]] bool OwnsNode(const Node* node) const noexcept { return OwnsNode(this, node); }
   [[nodiscard]] static bool OwnsNode(const TNListOf* list, const Node* node) noexcept {
     if (!IsValidList(list) || list->m_count == 0 || !HasTag(node, kNodeTag)) {
       SetLastError(ERROR_INVALID_PARAMETER);
@@ -201,8 +203,12 @@ class TNListOf : private NNonCopyable {
   };
   Iterator<T, Node> begin() noexcept { return Iterator<T, Node>(Head()); }
   Iterator<T, Node> end() noexcept { return Iterator<T, Node>(nullptr); }
-  Iterator<const T, const Node> begin() const noexcept { return Iterator<const T, const Node>(Head()); }
-  Iterator<const T, const Node> end() const noexcept { return Iterator<const T, const Node>(nullptr); }
+  Iterator<const T, const Node> begin() const noexcept {
+    return Iterator<const T, const Node>(Head());
+  }
+  Iterator<const T, const Node> end() const noexcept {
+    return Iterator<const T, const Node>(nullptr);
+  }
 
  protected:
   // Frees the nodes without releasing their values; derived destructors release first.

@@ -84,7 +84,7 @@ class NScanFind : private NNonCopyable {
 
   std::u16string m_path;
   ErrorCode m_pathError = ERROR_INVALID_DATA;  // why m_path is empty
-  TNAutoDelPtrTo<Results> m_results;  // null when there are no results
+  TNAutoDelPtrTo<Results> m_results;           // null when there are no results
 };
 
 }  // namespace bitvane

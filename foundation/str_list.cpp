@@ -11,7 +11,9 @@ NSTRList::NSTRList(const char16_t* csvText, bool wipe) : NSTRCont(wipe) {
   if (csvText != nullptr) ReadCsv(csvText);
 }
 
-NSTRList::NSTRList(std::u16string_view csvText, bool wipe) : NSTRCont(wipe) { ReadCsv(csvText); }
+NSTRList::NSTRList(std::u16string_view csvText, bool wipe) : NSTRCont(wipe) {
+  ReadCsv(csvText);
+}
 
 void NSTRList::ReadCsv(std::u16string_view csvText) {
   // An empty text has no fields; a list of one empty element is written as "".
@@ -121,8 +123,9 @@ void NSTRList::SplitAt(std::u16string_view text,
       }
       if (entry.position == -1) {
         const std::size_t found = text.find(entry.separator, position);
-        entry.position = found == std::u16string_view::npos ? static_cast<std::int64_t>(text.size()) + 1
-                                                            : static_cast<std::int64_t>(found);
+        entry.position = found == std::u16string_view::npos
+                             ? static_cast<std::int64_t>(text.size()) + 1
+                             : static_cast<std::int64_t>(found);
       }
       if (entry.position <= static_cast<std::int64_t>(text.size()) &&
           (earliest == nullptr || entry.position < earliest->position)) {

@@ -43,9 +43,8 @@ void InstallFaultHandler() {
 }
 
 // Byte-wise volatile copy, out of the sanitizer's sight: the source may be anything.
-__attribute__((no_sanitize("address"), noinline)) void CopyBytes(unsigned char* target,
-                                                                 const volatile unsigned char* source,
-                                                                 std::size_t size) noexcept {
+__attribute__((no_sanitize("address"), noinline)) void CopyBytes(
+    unsigned char* target, const volatile unsigned char* source, std::size_t size) noexcept {
   for (std::size_t i = 0; i < size; ++i) target[i] = source[i];
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ps_store.h"
 #include "foundation/str_list.h"
+#include "settings/ps_store.h"
 
 namespace bitvane {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/reg_key.h"
 #include "foundation/non_copyable.h"
+#include "settings/reg_key.h"
 
 namespace bitvane {
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "settings/ps_str_list_entry.h"
-#include "settings/ps_typed_entry.h"
 #include "foundation/file_paths.h"
 #include "platform/registry_names.h"
+#include "settings/ps_str_list_entry.h"
+#include "settings/ps_typed_entry.h"
 
 namespace bitvane {
 

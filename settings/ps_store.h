@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ps_entry.h"
 #include "foundation/list_of.h"
 #include "foundation/non_copyable.h"
 #include "foundation/str_list.h"
+#include "settings/ps_entry.h"
 
 namespace bitvane {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ps_entry.h"
 #include "foundation/str_list.h"
+#include "settings/ps_entry.h"
 
 namespace bitvane {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <type_traits>
 
-#include "settings/ps_entry.h"
 #include "foundation/crc32.h"
+#include "settings/ps_entry.h"
 
 namespace bitvane {
 

@@ -3,7 +3,6 @@
 // swap buttons and status line, in the light or the dark theme.
 
 #include <QDialog>
-
 #include <memory>
 
 #include "core/value_views.h"

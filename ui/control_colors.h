@@ -6,7 +6,6 @@
 #include <QBrush>
 #include <QPointer>
 #include <QWidget>
-
 #include <cstdint>
 #include <functional>
 #include <optional>

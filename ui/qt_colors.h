@@ -8,7 +8,9 @@
 namespace bitvane {
 
 // True when the value stands for the control's default colour.
-[[nodiscard]] constexpr bool IsDefaultColor(ColorRef color) noexcept { return (color >> 24) != 0; }
+[[nodiscard]] constexpr bool IsDefaultColor(ColorRef color) noexcept {
+  return (color >> 24) != 0;
+}
 
 // The colour of a real ColorRef (the top byte is ignored).
 [[nodiscard]] inline QColor ToQColor(ColorRef color) {

@@ -37,7 +37,8 @@ bool SystemPrefersDark(int timeoutMs) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
+      QStringLiteral("org.freedesktop.portal.Desktop"),
+      QStringLiteral("/org/freedesktop/portal/desktop"),
       QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("Read"));
   call << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme");
   const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);

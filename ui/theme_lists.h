@@ -13,6 +13,7 @@ inline constexpr std::array<int, 15> kLabelList{1045, 1046, 1047, 1048, 1049, 10
 inline constexpr std::array<int, 14> kInfoEditList{1044, 1043, 1042, 1041, 1040, 1039, 1038,
                                                    1037, 1019, 1021, 1022, 1024, 1026, 1008};
 // The owner-drawn buttons: "For&mats" and the seven swaps.
-inline constexpr std::array<int, 8> kOwnerButtonList{1028, 1060, 1061, 1062, 1063, 1064, 1065, 1066};
+inline constexpr std::array<int, 8> kOwnerButtonList{1028, 1060, 1061, 1062,
+                                                     1063, 1064, 1065, 1066};
 
 }  // namespace bitvane

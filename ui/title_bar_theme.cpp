@@ -1,10 +1,9 @@
 #include "ui/title_bar_theme.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
-
 #include <cstdlib>
 #include <cstring>
 

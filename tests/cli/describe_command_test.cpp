@@ -40,7 +40,10 @@ TEST(DescribeCommand, StatusAndOutput) {
       {{"--template=%p %g", OwnPath()}, 0, "Bitvane Debug\n", ""},
       {{OwnPath()}, 0, "Bitvane: Float, integer and text encoder, decoder and examiner\nx64 ", ""},
       {{"/nonexistent/file"}, 1, "", "bitvane-cli: /nonexistent/file: "},
-      {{PlainFile()}, 1, "", "bitvane-cli: " + PlainFile() + ": no readable version resource (error 13)\n"},
+      {{PlainFile()},
+       1,
+       "",
+       "bitvane-cli: " + PlainFile() + ": no readable version resource (error 13)\n"},
       {{}, 2, "", "bitvane-cli: describe needs a file"},
       {{"a", "b"}, 2, "", "bitvane-cli: unexpected argument 'b'"},
   };

@@ -9,10 +9,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "settings/bitvane_settings.h"
-#include "settings/ps_store.h"
 #include "platform/registry.h"
 #include "platform/registry_names.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_store.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/sample_doubles.h"
-
 #include "core/view_texts.h"
+#include "tests/support/sample_doubles.h"
 
 namespace bitvane {
 namespace {
@@ -42,12 +41,9 @@ TEST(FloatTexts, InputTextExamples) {
       {"1e20", 1e20, u"100e+18", u"100e+18"},
       {"-1.5e-7", -1.5e-7, u"-150e-9", u"-150e-9"},
       {"largest double", DBL_MAX, u"179.7693134862316e+306", u"179.7693134862316e+306"},
-      {"smallest denormal", DBL_TRUE_MIN, u"4.940656458412465e-324",
-       u"4.940656458412465e-324"},
-      {"single 0.1", WidenSingle(0x3DCCCCCD), u"100.0000014901161e-3",
-       u"0.1000000014901161"},
-      {"single 1/3", WidenSingle(0x3EAAAAAB), u"333.3333432674408e-3",
-       u"0.3333333432674408"},
+      {"smallest denormal", DBL_TRUE_MIN, u"4.940656458412465e-324", u"4.940656458412465e-324"},
+      {"single 0.1", WidenSingle(0x3DCCCCCD), u"100.0000014901161e-3", u"0.1000000014901161"},
+      {"single 1/3", WidenSingle(0x3EAAAAAB), u"333.3333432674408e-3", u"0.3333333432674408"},
       {"largest single", WidenSingle(0x7F7FFFFF), u"340.2823466385289e+36",
        u"340.2823466385289e+36"},
       {"smallest denormal single", WidenSingle(1), u"1.401298464324817e-45",

@@ -13,7 +13,9 @@
 namespace bitvane {
 namespace {
 
-std::string Shown(std::u16string_view text) { return std::string(text.begin(), text.end()); }
+std::string Shown(std::u16string_view text) {
+  return std::string(text.begin(), text.end());
+}
 
 void ExpectLiteralReadsBack(std::uint64_t bytes, unsigned count) {
   for (char16_t quote : {u'\'', u'"'}) {
@@ -36,9 +38,10 @@ TEST(RoundTrip, CharLiteralsOfRandomValues) {
     // Bias towards the bytes that need escapes and hex-digit letters.
     std::uint64_t bytes = 0;
     for (int b = 0; b < 8; ++b) {
-      static constexpr std::uint8_t kTricky[] = {0x00, 0x0A, 0x0F, 0x10, 0x22, 0x27, 0x30,
-                                                 0x39, 0x41, 0x46, 0x5C, 0x61, 0x66, 0x7F, 0xFF};
-      const std::uint64_t byte = random() % 2 ? kTricky[random() % std::size(kTricky)] : random() & 0xFF;
+      static constexpr std::uint8_t kTricky[] = {0x00, 0x0A, 0x0F, 0x10, 0x22, 0x27, 0x30, 0x39,
+                                                 0x41, 0x46, 0x5C, 0x61, 0x66, 0x7F, 0xFF};
+      const std::uint64_t byte =
+          random() % 2 ? kTricky[random() % std::size(kTricky)] : random() & 0xFF;
       bytes |= byte << (8 * b);
     }
     ExpectLiteralReadsBack(bytes, 8);

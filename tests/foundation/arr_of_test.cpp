@@ -16,8 +16,8 @@ TEST(ArrOf, CapacityIsTheCountRoundedUpToTheGrowthStep) {
   struct Row {
     std::uint32_t step, count, capacity;
   };
-  for (const Row& row : {Row{0, 5, 5}, Row{1, 5, 5}, Row{4, 5, 8}, Row{4, 8, 8}, Row{16, 1, 16},
-                         Row{3, 0, 0}}) {
+  for (const Row& row :
+       {Row{0, 5, 5}, Row{1, 5, 5}, Row{4, 5, 8}, Row{4, 8, 8}, Row{16, 1, 16}, Row{3, 0, 0}}) {
     TNArrOf<int> array(row.step);
     ASSERT_TRUE(array.Resize(row.count));
     EXPECT_EQ(array.Count(), row.count) << "step " << row.step;
@@ -105,11 +105,21 @@ TEST(ArrOf, NonOwningArrayDeletesNothing) {
 }
 
 using A = TNArrOf<int>;
-BITVANE_WILD_CALL bool WildAdd() { return test::WildPointer<A>()->Add(1); }
-BITVANE_WILD_CALL bool WildResize() { return test::WildPointer<A>()->Resize(4); }
-BITVANE_WILD_CALL int* WildAt() { return test::WildPointer<A>()->At(0); }
-BITVANE_WILD_CALL std::uint32_t WildCount() { return test::WildPointer<A>()->Count(); }
-BITVANE_WILD_CALL const int* WildGet() { return &test::WildPointer<A>()->Get(0); }
+BITVANE_WILD_CALL bool WildAdd() {
+  return test::WildPointer<A>()->Add(1);
+}
+BITVANE_WILD_CALL bool WildResize() {
+  return test::WildPointer<A>()->Resize(4);
+}
+BITVANE_WILD_CALL int* WildAt() {
+  return test::WildPointer<A>()->At(0);
+}
+BITVANE_WILD_CALL std::uint32_t WildCount() {
+  return test::WildPointer<A>()->Count();
+}
+BITVANE_WILD_CALL const int* WildGet() {
+  return &test::WildPointer<A>()->Get(0);
+}
 
 TEST(ArrOf, ImplausibleObjectAddressFailsWithoutTouchingMemory) {
   EXPECT_FALSE(WildAdd());

@@ -96,7 +96,8 @@ TEST(HashTabOf, OwningTableDeletesReplacedRemovedAndRemainingObjects) {
   Tracked::Log().clear();
   {
     TNHashTabOfADPtrTo<Tracked> table;
-    for (int id = 0; id < 4; ++id) ASSERT_TRUE(table.Insert(NHTKey::FromUInt32(id), new Tracked(id)));
+    for (int id = 0; id < 4; ++id)
+      ASSERT_TRUE(table.Insert(NHTKey::FromUInt32(id), new Tracked(id)));
     ASSERT_TRUE(table.Insert(NHTKey::FromUInt32(1), new Tracked(10)));  // replaces 1
     ASSERT_TRUE(table.Remove(NHTKey::FromUInt32(2)));
     EXPECT_EQ(Tracked::Log(), (std::vector<int>{1, 2}));
@@ -107,9 +108,15 @@ TEST(HashTabOf, OwningTableDeletesReplacedRemovedAndRemainingObjects) {
 }
 
 using H = TNHashTabOf<int>;
-BITVANE_WILD_CALL int* WildFind() { return test::WildPointer<H>()->Find(NHTKey::FromUInt32(1)); }
-BITVANE_WILD_CALL bool WildInsert() { return test::WildPointer<H>()->Insert(NHTKey::FromUInt32(1), 2); }
-BITVANE_WILD_CALL std::uint32_t WildCount() { return test::WildPointer<H>()->Count(); }
+BITVANE_WILD_CALL int* WildFind() {
+  return test::WildPointer<H>()->Find(NHTKey::FromUInt32(1));
+}
+BITVANE_WILD_CALL bool WildInsert() {
+  return test::WildPointer<H>()->Insert(NHTKey::FromUInt32(1), 2);
+}
+BITVANE_WILD_CALL std::uint32_t WildCount() {
+  return test::WildPointer<H>()->Count();
+}
 
 TEST(HashTabOf, ImplausibleTableAddressFailsWithoutTouchingMemory) {
   EXPECT_EQ(WildFind(), nullptr);

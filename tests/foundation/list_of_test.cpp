@@ -98,10 +98,18 @@ TEST(ListOf, NodesOnUnreadableMemoryAreRefusedWithoutFault) {
 }
 
 using L = TNListOf<int>;
-BITVANE_WILD_CALL L::Node* WildAdd() { return test::WildPointer<L>()->Add(1); }
-BITVANE_WILD_CALL std::uint32_t WildCount() { return test::WildPointer<L>()->Count(); }
-BITVANE_WILD_CALL bool WildRemove(L::Node* node) { return test::WildPointer<L>()->Remove(node); }
-BITVANE_WILD_CALL void WildRemoveAll() { test::WildPointer<L>()->RemoveAll(); }
+BITVANE_WILD_CALL L::Node* WildAdd() {
+  return test::WildPointer<L>()->Add(1);
+}
+BITVANE_WILD_CALL std::uint32_t WildCount() {
+  return test::WildPointer<L>()->Count();
+}
+BITVANE_WILD_CALL bool WildRemove(L::Node* node) {
+  return test::WildPointer<L>()->Remove(node);
+}
+BITVANE_WILD_CALL void WildRemoveAll() {
+  test::WildPointer<L>()->RemoveAll();
+}
 
 TEST(ListOf, ImplausibleListAddressFailsWithoutTouchingMemory) {
   L list;

@@ -14,7 +14,9 @@ namespace {
 
 using Strings = std::vector<std::u16string>;
 
-Strings Elements(const NSTRList& list) { return Strings(list.begin(), list.end()); }
+Strings Elements(const NSTRList& list) {
+  return Strings(list.begin(), list.end());
+}
 
 std::u16string CsvOf(const Strings& elements) {
   NSTRList list;
@@ -38,7 +40,8 @@ TEST(STRList, ReadsCommaSeparatedFields) {
       {u"\"", {u""}},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Elements(NSTRList(row.csv)), row.elements) << std::string(row.csv, row.csv + std::char_traits<char16_t>::length(row.csv));
+    EXPECT_EQ(Elements(NSTRList(row.csv)), row.elements)
+        << std::string(row.csv, row.csv + std::char_traits<char16_t>::length(row.csv));
   }
   EXPECT_EQ(NSTRList(static_cast<const char16_t*>(nullptr)).Count(), 0u);
   // A view is read whole; the zero-terminated text ends at its 0.
@@ -57,7 +60,8 @@ TEST(STRList, WritesCommaSeparatedFields) {
 }
 
 TEST(STRList, CsvRoundTripsAnyList) {
-  const char16_t alphabet[] = {u'a', u'"', u',', u'\r', u'\n', u' ', u'\0', 0x7F, 0x1F, 0xD800, 0xFFFF, u'\\'};
+  const char16_t alphabet[] = {u'a',  u'"', u',', u'\r',  u'\n',  u' ',
+                               u'\0', 0x7F, 0x1F, 0xD800, 0xFFFF, u'\\'};
   std::mt19937 random(7);
   for (int round = 0; round < 2000; ++round) {
     Strings elements(random() % 5);
@@ -163,20 +167,22 @@ std::size_t LeaksOfListOperations(bool wipe, const std::u16string& secret) {
     list.Add(quoted);
     EXPECT_EQ(list.RemoveHead(), u"x");
     auto* overwritten = list.Head();
-    list.ReleaseElement(overwritten->value, u"other");          // overwrite
-    (void)list.Remove(list.NodeAt(1));                          // release one
-    std::u16string csv = list.ToCsv();                          // temporaries
+    list.ReleaseElement(overwritten->value, u"other");  // overwrite
+    (void)list.Remove(list.NodeAt(1));                  // release one
+    std::u16string csv = list.ToCsv();                  // temporaries
     NSTRCont::WipeString(csv);
     NSTRList read(csv, wipe);
-    list.RemoveAll();                                            // release the rest
+    list.RemoveAll();  // release the rest
   }
   return probe.Hits();
 }
 
 TEST(STRList, WipeLeavesNoCopyInFreedMemory) {
   for (const std::u16string* secret : {&kSecret, &kShort}) {
-    EXPECT_EQ(LeaksOfListOperations(true, *secret), 0u) << std::string(secret->begin(), secret->end());
-    EXPECT_GT(LeaksOfListOperations(false, *secret), 0u) << std::string(secret->begin(), secret->end());
+    EXPECT_EQ(LeaksOfListOperations(true, *secret), 0u)
+        << std::string(secret->begin(), secret->end());
+    EXPECT_GT(LeaksOfListOperations(false, *secret), 0u)
+        << std::string(secret->begin(), secret->end());
   }
 }
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/bitvane_settings.h"
-#include "settings/ps_str_list_entry.h"
 #include "foundation/crc32.h"
 #include "platform/registry.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_str_list_entry.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 

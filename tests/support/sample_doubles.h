@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the decimal-text tests. Doubles that exercise decimal conversion: random bit patterns of doubles (every
-// exponent, infinities and NaNs) and of finite singles widened exactly, and the
+// Helpers of the decimal-text tests. Doubles that exercise decimal conversion: random bit patterns
+// of doubles (every exponent, infinities and NaNs) and of finite singles widened exactly, and the
 // powers of ten with their neighbours.
 
 #include <bit>
@@ -14,10 +14,14 @@
 namespace bitvane::test {
 
 // The double whose bits are `bits`.
-inline double Double(std::uint64_t bits) { return std::bit_cast<double>(bits); }
+inline double Double(std::uint64_t bits) {
+  return std::bit_cast<double>(bits);
+}
 
 // An ASCII text for failure messages.
-inline std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
+inline std::string Narrow(std::u16string_view text) {
+  return {text.begin(), text.end()};
+}
 
 inline std::vector<double> SampleDoubles() {
   std::vector<double> values = {0.0, -0.0, DBL_MAX, DBL_TRUE_MIN, 0.1 + 0.2, 1.0 / 3};

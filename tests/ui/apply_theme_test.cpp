@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "core/view_table.h"
-#include "tools/theme_demo/theme_demo_dialog.h"
 #include "tests/ui/ui_test_registry.h"
+#include "tools/theme_demo/theme_demo_dialog.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
 #include "ui/owner_button.h"
@@ -79,7 +79,8 @@ class ApplyThemeTest : public QObject {
     QCOMPARE(colors.Colors().Lookup(1017), nullptr);
     QCOMPARE(colors.Colors().Lookup(kOwnerWindowId), nullptr);
     QVERIFY(colors.Colors().Lookup(1037) != nullptr);
-    QCOMPARE(FindControl(dialog.get(), 1037)->palette().color(QPalette::Base), QColor(204, 204, 255));
+    QCOMPARE(FindControl(dialog.get(), 1037)->palette().color(QPalette::Base),
+             QColor(204, 204, 255));
     QCOMPARE(FindControl(dialog.get(), 1037)->palette().color(QPalette::Text), QColor(0, 0, 0));
   }
 
@@ -101,8 +102,8 @@ class ApplyThemeTest : public QObject {
   }
 
   void portalReplyValues() {
-    QVERIFY(PrefersDarkFromReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(
-        QDBusVariant(QVariant(1u)))))));
+    QVERIFY(PrefersDarkFromReply(
+        QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant(1u)))))));
     QVERIFY(PrefersDarkFromReply(QVariant(1u)));
     QVERIFY(!PrefersDarkFromReply(QVariant(2u)));  // prefers light
     QVERIFY(!PrefersDarkFromReply(QVariant(0u)));

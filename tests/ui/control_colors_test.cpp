@@ -1,12 +1,13 @@
 // The control-colour table (results and repaints of SetColors and ClearAll) and its
 // attachment to a dialog (palettes of the controls, detaching on destruction).
 
+#include "ui/control_colors.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
-
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -14,7 +15,6 @@
 #include <vector>
 
 #include "tests/ui/ui_test_registry.h"
-#include "ui/control_colors.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
 #include "ui/qt_colors.h"

@@ -5,7 +5,6 @@
 //   BITVANE_UI_TEST(OwnerButtonTest)
 
 #include <QObject>
-
 #include <functional>
 #include <memory>
 #include <vector>

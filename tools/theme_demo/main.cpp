@@ -2,10 +2,9 @@
 // With --screenshot it fills the views with a value, saves a picture and ends.
 
 #include <QApplication>
-#include <QTimer>
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include "core/memory_controls.h"
 #include "core/value_views.h"

@@ -19,7 +19,9 @@ namespace bitvane::tools {
 namespace {
 
 // The label of view i: byte labels run 1045 (byte 0) to 1052, the wider views on.
-int LabelIdOf(std::size_t viewIndex) { return 1045 + static_cast<int>(viewIndex); }
+int LabelIdOf(std::size_t viewIndex) {
+  return 1045 + static_cast<int>(viewIndex);
+}
 
 }  // namespace
 
@@ -49,8 +51,8 @@ std::unique_ptr<QDialog> MakeThemeDemoDialog() {
     grid->addWidget(input, row + 1, column, 1, span);
     grid->addWidget(info, row + 2, column, 1, span);
   }
-  auto* hint = new QLabel(
-      QStringLiteral("Hint: valid float/single/double keywords are: [+] [-] { SNaN | QNaN | Inf }"));
+  auto* hint = new QLabel(QStringLiteral(
+      "Hint: valid float/single/double keywords are: [+] [-] { SNaN | QNaN | Inf }"));
   SetControlId(hint, kLabelList.back());
   layout->addWidget(hint);
 

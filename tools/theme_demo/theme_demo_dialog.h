@@ -4,7 +4,6 @@
 // tests and the demonstration program use it.
 
 #include <QDialog>
-
 #include <memory>
 
 namespace bitvane::tools {
