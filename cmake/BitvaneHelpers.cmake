@@ -56,8 +56,8 @@ function(bitvane_add_fuzzer name)
 endfunction()
 
 # bitvane_embed_version(target): gives an executable its own version resource, generated
-# from the project version, the build type and the build time (SOURCE_DATE_EPOCH when
-# set, for reproducible builds).
+# from the project version, the build type and a time stamp taken when CMake configures
+# the build, not when it compiles (SOURCE_DATE_EPOCH when set, for reproducible builds).
 string(TIMESTAMP BITVANE_BUILD_EPOCH "%s" UTC)
 function(bitvane_embed_version target)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_resource.cpp)
