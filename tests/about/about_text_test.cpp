@@ -6,13 +6,12 @@
 #include <string>
 
 #include "tests/about/version_block_builder.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-  return std::string(text.begin(), text.end());
-}
+using test::Narrow;
 
 // Runs with TZ=UTC, so a file's UTC time reads back unchanged.
 class AboutTextTest : public ::testing::Test {

@@ -8,15 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/text.h"
+
 namespace bitvane {
 namespace {
 
 std::u16string Widen(const std::string& text) {
   return {text.begin(), text.end()};
 }
-std::string Narrow(std::u16string_view text) {
-  return {text.begin(), text.end()};
-}
+using test::Narrow;
 
 bool IsHexDigit(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');

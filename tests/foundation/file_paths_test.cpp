@@ -12,13 +12,12 @@
 #include "platform/file_system.h"
 #include "platform/last_error.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
-std::u16string Wide(const std::string& bytes) {
-  return AnsiToWide(bytes.data(), static_cast<std::ptrdiff_t>(bytes.size()));
-}
+using test::Wide;
 
 TEST(AddTrailingBackslash, AppendsOnce) {
   EXPECT_EQ(AddTrailingBackslash(u""), u"");

@@ -9,13 +9,12 @@
 #include <string>
 
 #include "tests/support/make_font_spec.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-  return {text.begin(), text.end()};
-}
+using test::Narrow;
 
 FontSpec Font(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
               bool underline = false, bool strikeOut = false) {

@@ -11,15 +11,14 @@
 #include "foundation/auto_ptr.h"
 #include "platform/last_error.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
 using test::TempDir;
 
-std::u16string Wide(const std::string& bytes) {
-  return AnsiToWide(bytes.data(), static_cast<std::ptrdiff_t>(bytes.size()));
-}
+using test::Wide;
 
 std::string Pattern(std::size_t size) {
   std::string bytes(size, '\0');

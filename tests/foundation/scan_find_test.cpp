@@ -14,15 +14,14 @@
 #include "foundation/wide_to_utf8.h"
 #include "platform/last_error.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
 using test::TempDir;
 
-std::u16string Wide(const std::string& bytes) {
-  return AnsiToWide(bytes.data(), static_cast<std::ptrdiff_t>(bytes.size()));
-}
+using test::Wide;
 
 bool IsAllZero(const NFindData& record) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record);

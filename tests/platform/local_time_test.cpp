@@ -9,13 +9,12 @@
 
 #include "platform/last_error.h"
 #include "tests/support/scoped_time_zone.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-  return std::string(text.begin(), text.end());
-}
+using test::Narrow;
 
 std::tm FieldsOf(int weekday, int month) {
   std::tm fields{};

@@ -18,6 +18,7 @@
 #include "platform/registry_hive.h"
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
@@ -62,9 +63,7 @@ std::u16string EnumName(RegHandle key, std::uint32_t index, ErrorCode& error) {
   return std::u16string(name, error == ERROR_SUCCESS ? length : 0);
 }
 
-std::string Narrow(const std::u16string& text) {
-  return std::string(text.begin(), text.end());
-}
+using test::Narrow;
 
 class RegistryHostileTest : public ::testing::Test {
  protected:

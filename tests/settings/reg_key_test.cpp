@@ -9,15 +9,14 @@
 
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
 constexpr std::uint32_t kReadWrite = KEY_READ | KEY_WRITE;
 
-std::string Narrow(std::u16string_view text) {
-  return std::string(text.begin(), text.end());
-}
+using test::Narrow;
 
 // Deterministic bytes with no period of 256, so a shifted or truncated copy shows.
 std::string Pattern(std::size_t size) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/text.h"
+
 namespace bitvane::test {
 
 // The double whose bits are `bits`.
@@ -19,10 +21,6 @@ inline double Double(std::uint64_t bits) {
 }
 
 // An ASCII text for failure messages.
-inline std::string Narrow(std::u16string_view text) {
-  return {text.begin(), text.end()};
-}
-
 inline std::vector<double> SampleDoubles() {
   std::vector<double> values = {0.0, -0.0, DBL_MAX, DBL_TRUE_MIN, 0.1 + 0.2, 1.0 / 3};
   for (int power = -324; power <= 308; ++power) {
