@@ -92,22 +92,9 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& c) {
   return length;
 }
 
-// The character at text[at] and the units it takes; a lone surrogate stands for itself.
-std::size_t DecodeUtf16(std::u16string_view text, std::size_t at, char32_t& c) {
-  c = text[at];
-  if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-      text[at + 1] <= 0xDFFF) {
-    c = 0x10000 + ((c - 0xD800) << 10) + (text[at + 1] - 0xDC00);
-    return 2;
-  }
-  return 1;
-}
-
 void AppendEscaped(std::string& out, std::u16string_view text, bool quoted) {
   for (std::size_t at = 0; at < text.size();) {
-    char32_t c = 0;
-    at += DecodeUtf16(text, at, c);
-    AppendShown(out, c, quoted);
+    AppendShown(out, NextCodePoint(text, at, true), quoted);
   }
 }
 
@@ -146,8 +133,7 @@ std::string QuotedTerminalText(std::u16string_view text) {
 
 bool IsTerminalSafe(std::u16string_view text) noexcept {
   for (std::size_t at = 0; at < text.size();) {
-    char32_t c = 0;
-    at += DecodeUtf16(text, at, c);
+    const char32_t c = NextCodePoint(text, at, true);
     if (IsControl(c) || IsSurrogate(c)) return false;
   }
   return true;

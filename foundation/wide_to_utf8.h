@@ -8,15 +8,17 @@
 namespace bitvane {
 
 // The code point at text[i] (i < text.size()), advancing i past it: a surrogate pair
-// gives one code point, a surrogate without its partner U+FFFD. Inline, as the
-// readers call it for every character.
-[[nodiscard]] inline char32_t NextCodePoint(std::u16string_view text, std::size_t& i) noexcept {
+// gives one code point, a surrogate without its partner U+FFFD, or, with
+// `keepLoneSurrogate`, that surrogate itself (for a viewer that shows it). Inline, as
+// the readers call it for every character.
+[[nodiscard]] inline char32_t NextCodePoint(std::u16string_view text, std::size_t& i,
+                                            bool keepLoneSurrogate = false) noexcept {
   const char32_t c = text[i++];
   if (c < 0xD800 || c > 0xDFFF) return c;
   if (c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
     return 0x10000 + ((c - 0xD800) << 10) + (char32_t{text[i++]} - 0xDC00);
   }
-  return 0xFFFD;
+  return keepLoneSurrogate ? c : 0xFFFD;
 }
 
 // Encodes `text` as UTF-8; surrogate pairs become one 4-byte character, and a

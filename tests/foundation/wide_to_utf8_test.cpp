@@ -42,6 +42,11 @@ TEST(NextCodePoint, PairsAndLoneSurrogates) {
     std::vector<char32_t> decoded;
     for (std::size_t i = 0; i < row.text.size();) decoded.push_back(NextCodePoint(row.text, i));
     EXPECT_EQ(decoded, row.codePoints) << WideToUtf8(row.text);
+    // Kept, a lone surrogate stands where U+FFFD stood, and nothing else changes.
+    std::vector<char32_t> kept;
+    for (std::size_t i = 0; i < row.text.size();) kept.push_back(NextCodePoint(row.text, i, true));
+    for (char32_t& c : kept) c = c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
+    EXPECT_EQ(kept, row.codePoints) << WideToUtf8(row.text);
   }
 }
 
