@@ -239,16 +239,11 @@ TEST(TerminalTextDescribe, HelpTellsWhatFileMayHold) {
 
 // --- settings: names and values from the store are escaped --------------------------------
 
-class TerminalTextSettings : public ::testing::Test {
+class TerminalTextSettings : public test::TempHiveTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.Made());
-    SetRegistryHivePath(m_dir.Join("registry.sqlite3"));
-  }
   static Outcome Settings(const std::vector<std::string>& args) {
     return test::RunCli(RunSettings, args);
   }
-  test::TempDir m_dir;
 };
 
 // Little-endian UTF-16 bytes of `text` with its terminating 0.

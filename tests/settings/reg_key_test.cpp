@@ -38,16 +38,9 @@ std::uint32_t GetDword(NRegKey& key) {
   return number;
 }
 
-class RegKeyTest : public ::testing::Test {
+class RegKeyTest : public test::TempHiveTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.Made());
-    m_hive = m_dir.Join("hive/registry.sqlite3");
-    SetRegistryHivePath(m_hive);
-  }
-
-  test::TempDir m_dir;
-  std::string m_hive;
+  RegKeyTest() : TempHiveTest("hive/registry.sqlite3") {}
 };
 
 TEST_F(RegKeyTest, EverySpellingOpensItsRoot) {

@@ -21,18 +21,14 @@ std::string Contents(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-class SettingsFileTest : public ::testing::Test {
+class SettingsFileTest : public test::TempHiveTest {
  protected:
+  SettingsFileTest() : TempHiveTest("config/registry.sqlite3") {}
   void SetUp() override {
-    ASSERT_TRUE(m_dir.Made());
-    m_hive = m_dir.Join("config/registry.sqlite3");
-    SetRegistryHivePath(m_hive);
+    TempHiveTest::SetUp();
     ASSERT_TRUE(m_store.InitFromApp(kSettingsRegistryKey, kShippedAppName));
   }
-  void TearDown() override { SetRegistryHivePath(std::string()); }
 
-  test::TempDir m_dir;
-  std::string m_hive;
   NPSStore m_store{std::u16string(kSettingsStoreName)};
 };
 

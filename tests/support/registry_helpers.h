@@ -2,10 +2,14 @@
 // Registry calls that tests make again and again: a value from a byte string, a key with
 // a value made in one go.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/registry.h"
+#include "tests/support/temp_dir.h"
 
 namespace bitvane::test {
 
@@ -24,5 +28,24 @@ inline ErrorCode StoreValue(RegHandle parent, const char16_t* subKey, const char
   const ErrorCode closed = key ? RegCloseKey(key) : ERROR_SUCCESS;
   return error != ERROR_SUCCESS ? error : closed;
 }
+
+// A test whose registry lives in a hive of its own, `m_hive` in a fresh temporary folder
+// (at `where` below it), never the user's; the path is let go again afterwards.
+class TempHiveTest : public ::testing::Test {
+ protected:
+  explicit TempHiveTest(std::string where = "registry.sqlite3") : m_where(std::move(where)) {}
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.Made());
+    m_hive = m_dir.Join(m_where);
+    SetRegistryHivePath(m_hive);
+  }
+  void TearDown() override { SetRegistryHivePath(std::string()); }
+
+  TempDir m_dir;
+  std::string m_hive;
+
+ private:
+  std::string m_where;
+};
 
 }  // namespace bitvane::test
