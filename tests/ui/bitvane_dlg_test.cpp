@@ -20,7 +20,7 @@
 namespace bitvane {
 namespace {
 
-constexpr int kByte0 = 1017, kByte3 = 1014, kByte7 = 1010, kLowInt = 1020, kHugeInt = 1005,
+constexpr int kByte0 = 1017, kByte7 = 1010, kHighInt = 1018, kLowInt = 1020, kHugeInt = 1005,
               kDouble = 1001, kHugeInfo = 1022, kHugeBSwap = 1062;
 
 QColor Base(QWidget* widget) {
@@ -113,28 +113,6 @@ class BitvaneDlgTest : public QObject {
         }
       }
     }
-  }
-
-  // The start selects the first input line's text, so the first key replaces the "0".
-  void firstKeyReplacesTheStartText() {
-    QCOMPARE(QApplication::focusWidget(), Line(kByte7));
-    QCOMPARE(Line(kByte7)->selectedText(), QStringLiteral("0"));
-    QTest::keyClicks(Line(kByte7), QStringLiteral("0x41"));
-    QCOMPARE(Line(kByte7)->text(), QStringLiteral("0x41"));
-    QCOMPARE(Status(), QStringLiteral("(no problem)"));
-    QCOMPARE(m_dialog->Value().ToU64(), 0x4100000000000000ull);
-  }
-
-  // Enter presses the focused swap button, as Space does.
-  void enterPressesTheFocusedButton() {
-    Type(kHugeInt, QStringLiteral("0x0123456789ABCDEF"));
-    auto* swap = qobject_cast<QPushButton*>(FindControl(m_dialog.get(), kHugeBSwap));
-    swap->setFocus();
-    QTest::keyClick(swap, Qt::Key_Return);
-    QCOMPARE(m_dialog->Value().ToU64(), 0xEFCDAB8967452301ull);
-    QTest::keyClick(swap, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(m_dialog->Value().ToU64(), 0x0123456789ABCDEFull);
-    QVERIFY(m_dialog->isVisible());
   }
 
   // A focused information box shows a frame in its text colour in either theme; leaving
@@ -251,13 +229,18 @@ class BitvaneDlgTest : public QObject {
     }
   }
 
-  void typingRewritesEverythingButTheTypedLine() {
-    Type(kByte3, QStringLiteral("0x41"));
-    QCOMPARE(Line(kByte3)->text(), QStringLiteral("0x41"));
-    QVERIFY(Info(1040).startsWith(QStringLiteral("0x41\n65U\n65\n01000001\n'A'")));
-    QCOMPARE(Line(kLowInt)->text(), QStringLiteral("1090519040"));
-    QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("1090519040"));
-    QCOMPARE(m_dialog->Value().ToU64(), 0x41000000u);
+  // The start selects the first input line's text, so the first key replaces the "0";
+  // the keystroke rewrites every view but the typed line.
+  void firstKeysRewriteEverythingButTheTypedLine() {
+    QCOMPARE(QApplication::focusWidget(), Line(kByte7));
+    QCOMPARE(Line(kByte7)->selectedText(), QStringLiteral("0"));
+    QTest::keyClicks(Line(kByte7), QStringLiteral("0x41"));
+    QCOMPARE(Line(kByte7)->text(), QStringLiteral("0x41"));
+    QVERIFY(Info(1044).startsWith(QStringLiteral("0x41\n65U\n65\n01000001\n'A'")));
+    QCOMPARE(Line(kHighInt)->text(), QStringLiteral("1090519040"));
+    QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("4683743612465315840"));
+    QCOMPARE(Status(), QStringLiteral("(no problem)"));
+    QCOMPARE(m_dialog->Value().ToU64(), 0x4100000000000000ull);
   }
 
   void rejectedTextMarksItsLineAndTheStatus() {
@@ -278,16 +261,24 @@ class BitvaneDlgTest : public QObject {
     QCOMPARE(Base(Line(kLowInt)), QLineEdit().palette().color(QPalette::Base));
   }
 
+  // A click, Enter or keypad Enter on a focused swap button swaps, rewrites every line
+  // and leaves the status as it was.
   void swapRewritesEveryLineAndLeavesTheStatus() {
     Type(kHugeInt, QStringLiteral("0x0123456789ABCDEF"));
     Type(kByte0, QStringLiteral("x"));
-    Line(kHugeInt)->setFocus();
-    qobject_cast<QPushButton*>(FindControl(m_dialog.get(), 1062))->click();
+    auto* swap = qobject_cast<QPushButton*>(FindControl(m_dialog.get(), kHugeBSwap));
+    swap->click();
     QCOMPARE(m_dialog->Value().ToU64(), 0xEFCDAB8967452301ull);
     QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("-1167088121787636991"));
     QCOMPARE(Line(kByte0)->text(), QStringLiteral("1"));
     QCOMPARE(Status(), QStringLiteral("Invalid Byte #0 value"));
     QCOMPARE(Base(Line(kStatusLine)), QColor(255, 153, 51));
+    swap->setFocus();
+    QTest::keyClick(swap, Qt::Key_Return);
+    QCOMPARE(m_dialog->Value().ToU64(), 0x0123456789ABCDEFull);
+    QTest::keyClick(swap, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(m_dialog->Value().ToU64(), 0xEFCDAB8967452301ull);
+    QVERIFY(m_dialog->isVisible());
   }
 
   void pasteSelectAllAndDelete() {
