@@ -17,6 +17,7 @@
 
 #include "core/view_table.h"
 #include "ui/bitvane_dlg.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane {
 namespace {
@@ -84,7 +85,8 @@ class ShownDialog {
       m_error = "the dialog was never exposed";
       return;
     }
-    m_input = qobject_cast<QLineEdit*>(m_dialog.Controls().Control(ViewOf(ViewId::Double64).input));
+    m_input =
+        qobject_cast<QLineEdit*>(m_dialog.Controls().Control(ControlIdsOf(ViewId::Double64).input));
     if (m_input == nullptr) {
       m_error = "no input line for the double";
       return;

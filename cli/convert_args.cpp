@@ -19,11 +19,26 @@ const ValueView* FindView(std::string_view name) {
   return nullptr;
 }
 
-const SwapButton* FindSwap(std::string_view name) {
-  for (const SwapButton& swap : SwapTable()) {
-    if (swap.cliName == name) return &swap;
+struct SwapName {
+  SwapId swap;
+  std::string_view name;
+};
+
+constexpr std::array<SwapName, 7> kSwapNames{{
+    {SwapId::HighWords, "high-w"},
+    {SwapId::HighBytes, "high-b"},
+    {SwapId::LowWords, "low-w"},
+    {SwapId::LowBytes, "low-b"},
+    {SwapId::Halves, "dw"},
+    {SwapId::HugeWords, "huge-w"},
+    {SwapId::HugeBytes, "huge-b"},
+}};
+
+std::optional<SwapId> FindSwap(std::string_view name) {
+  for (const SwapName& swap : kSwapNames) {
+    if (swap.name == name) return swap.swap;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // 1 to 16 hexadecimal digits, most significant first; "0x" in front is allowed.
@@ -87,8 +102,9 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
         return false;
       }
     } else if (IsOption(arg, "--swap")) {
-      const SwapButton* swap = OptionValue(args, i, "--swap", value) ? FindSwap(value) : nullptr;
-      if (swap == nullptr) {
+      const std::optional<SwapId> swap =
+          OptionValue(args, i, "--swap", value) ? FindSwap(value) : std::nullopt;
+      if (!swap) {
         error = "unknown swap '" + value + "'";
         return false;
       }
@@ -102,7 +118,7 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
       // The whole text after the first '=', blanks included.
       const std::string_view text = arg.substr(equals + 1);
       out.steps.push_back(
-          {view, AnsiToWide(text.data(), static_cast<std::ptrdiff_t>(text.size())), nullptr});
+          {view, AnsiToWide(text.data(), static_cast<std::ptrdiff_t>(text.size())), std::nullopt});
     } else {
       error = "unexpected argument '" + std::string(arg) + "'";
       return false;

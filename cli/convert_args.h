@@ -3,6 +3,7 @@
 // named views and swaps, in the order given.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,7 @@ namespace bitvane::cli {
 struct ConvertStep {
   const ValueView* view = nullptr;  // a text typed into this view's input line...
   std::u16string text;
-  const SwapButton* swap = nullptr;  // ...or a swap
+  std::optional<SwapId> swap;  // ...or a swap
 };
 
 struct ConvertArgs {

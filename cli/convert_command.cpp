@@ -26,8 +26,8 @@ void WriteJson(const MemoryControls& controls, const ValueViews& views, std::ost
   nlohmann::json list = nlohmann::json::array();
   for (const ValueView& view : ViewTable()) {
     list.push_back({{"name", WideToUtf8(view.name)},
-                    {"input", WideToUtf8(controls.Text(view.input))},
-                    {"info", WideToUtf8(controls.Text(view.info))}});
+                    {"input", WideToUtf8(controls.Text(InputOf(view.id)))},
+                    {"info", WideToUtf8(controls.Text(InfoOf(view.id)))}});
   }
   report["views"] = std::move(list);
   out << report.dump(2) << '\n';
@@ -43,8 +43,8 @@ void WritePlain(const MemoryControls& controls, const ValueViews& views, std::os
   for (const ValueView& view : ViewTable()) {
     std::string name = WideToUtf8(view.name);
     name.resize(nameGap.size(), ' ');
-    out << '\n' << name << "input  " << TerminalText(controls.Text(view.input)) << '\n';
-    const std::u16string info = controls.Text(view.info);
+    out << '\n' << name << "input  " << TerminalText(controls.Text(InputOf(view.id))) << '\n';
+    const std::u16string info = controls.Text(InfoOf(view.id));
     const char* label = "info   ";
     for (std::size_t start = 0; start <= info.size();) {
       std::size_t end = info.find(u"\r\n", start);
@@ -73,18 +73,18 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   MemoryControls controls;
   ValueViews views(controls);
-  controls.SetChangeHandler([&views](ControlId id) { views.OnInputChanged(id); });
+  controls.SetChangeHandler([&views](ControlRef control) { views.OnInputChanged(control); });
   views.value = RawValue::FromU64(request.value);
   views.RefreshViews();
   views.ShowStatus();
 
   int status = 0;
   for (const ConvertStep& step : request.steps) {
-    if (step.swap != nullptr) {
-      views.OnSwap(step.swap->id);
+    if (step.swap) {
+      views.OnSwap(*step.swap);
       continue;
     }
-    controls.SetText(step.view->input, step.text);  // as if typed
+    controls.SetText(InputOf(step.view->id), step.text);  // as if typed
     if (!views.StatusMessage().empty()) {
       err << "bitvane-cli: " << CliViewName(*step.view) << ": "
           << TerminalText(views.StatusMessage()) << '\n';

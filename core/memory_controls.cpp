@@ -2,31 +2,24 @@
 
 namespace bitvane {
 
-void MemoryControls::SetText(ControlId id, std::u16string_view text) {
-  Control& control = m_controls[id];
-  control.text = text;
-  ++control.writes;
-  if (m_onChange) m_onChange(id);
+std::size_t MemoryControls::IndexOf(ControlRef control) noexcept {
+  const auto view = static_cast<std::size_t>(control.view);
+  switch (control.role) {
+    case ControlRole::Input:
+      return view;
+    case ControlRole::Info:
+      return kViewCount + view;
+    case ControlRole::Status:
+      break;
+  }
+  return 2 * kViewCount;
 }
 
-std::u16string MemoryControls::Text(ControlId id) const {
-  const auto it = m_controls.find(id);
-  return it != m_controls.end() ? it->second.text : std::u16string();
-}
-
-bool MemoryControls::IsEnabled(ControlId id) const {
-  const auto it = m_controls.find(id);
-  return it == m_controls.end() || it->second.enabled;
-}
-
-ColorPair MemoryControls::Colors(ControlId id) const {
-  const auto it = m_controls.find(id);
-  return it != m_controls.end() ? it->second.colors : ColorPair{kDefaultColor, kDefaultColor};
-}
-
-int MemoryControls::WriteCount(ControlId id) const {
-  const auto it = m_controls.find(id);
-  return it != m_controls.end() ? it->second.writes : 0;
+void MemoryControls::SetText(ControlRef control, std::u16string_view text) {
+  Control& target = At(control);
+  target.text = text;
+  ++target.writes;
+  if (m_onChange) m_onChange(control);
 }
 
 }  // namespace bitvane

@@ -1,10 +1,10 @@
 #pragma once
-// Controls that live in memory: texts, enabled states and colours by id, with the
-// change report of an edit control. The command-line companion and the tests run
-// the value views on them exactly as the dialog runs them on widgets.
+// Controls that live in memory: texts, enabled states and colours, with the change
+// report of an edit control. The command-line companion and the tests run the value
+// views on them exactly as the dialog runs them on widgets.
 
+#include <array>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -15,25 +15,23 @@ namespace bitvane {
 
 class MemoryControls : public ViewControls {
  public:
-  using ChangeHandler = std::function<void(ControlId)>;
+  using ChangeHandler = std::function<void(ControlRef)>;
 
   // Called after every change of a control's text, as an edit control reports it.
   void SetChangeHandler(ChangeHandler handler) { m_onChange = std::move(handler); }
 
   // Sets the text and reports the change; typing a text is the same.
-  void SetText(ControlId id, std::u16string_view text) override;
-  [[nodiscard]] std::u16string Text(ControlId id) const override;
+  void SetText(ControlRef control, std::u16string_view text) override;
+  [[nodiscard]] std::u16string Text(ControlRef control) const override { return At(control).text; }
   // Controls start enabled.
-  void SetEnabled(ControlId id, bool enabled) override { m_controls[id].enabled = enabled; }
-  [[nodiscard]] bool IsEnabled(ControlId id) const override;
-  void SetColors(ControlId id, ColorRef text, ColorRef background) override {
-    m_controls[id].colors = {text, background};
-  }
+  void SetEnabled(ControlRef control, bool enabled) override { At(control).enabled = enabled; }
+  [[nodiscard]] bool IsEnabled(ControlRef control) const override { return At(control).enabled; }
+  void SetColors(ControlRef control, ColorPair colors) override { At(control).colors = colors; }
 
   // The colours last set on a control; default colours when none were.
-  [[nodiscard]] ColorPair Colors(ControlId id) const;
+  [[nodiscard]] ColorPair Colors(ControlRef control) const { return At(control).colors; }
   // How many times the control's text was set.
-  [[nodiscard]] int WriteCount(ControlId id) const;
+  [[nodiscard]] int WriteCount(ControlRef control) const { return At(control).writes; }
 
  private:
   struct Control {
@@ -43,7 +41,14 @@ class MemoryControls : public ViewControls {
     int writes = 0;
   };
 
-  std::map<ControlId, Control> m_controls;
+  // An input line and an information box per view, then the status line.
+  [[nodiscard]] static std::size_t IndexOf(ControlRef control) noexcept;
+  [[nodiscard]] Control& At(ControlRef control) noexcept { return m_controls[IndexOf(control)]; }
+  [[nodiscard]] const Control& At(ControlRef control) const noexcept {
+    return m_controls[IndexOf(control)];
+  }
+
+  std::array<Control, 2 * kViewCount + 1> m_controls;
   ChangeHandler m_onChange;
 };
 

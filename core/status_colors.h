@@ -2,9 +2,14 @@
 // The colours of the status line and of the input lines, in the light and the dark
 // theme.
 
-#include "core/view_controls.h"
+#include <cstdint>
 
 namespace bitvane {
+
+// A colour as 0x00BBGGRR. A value with a non-zero top byte means "the control's
+// default colour"; kDefaultColor is the one the program writes.
+using ColorRef = std::uint32_t;
+inline constexpr ColorRef kDefaultColor = 0xFF000000u;
 
 struct ColorPair {
   ColorRef text;

@@ -1,21 +1,10 @@
 #include "core/swaps.h"
 
-#include <array>
 #include <cstdint>
 
 namespace bitvane {
 
 namespace {
-
-constexpr std::array<SwapButton, 7> kSwaps{{
-    {SwapId::HighWords, 1063, u"W-Swap", ViewId::HighInt32, "high-w"},
-    {SwapId::HighBytes, 1060, u"B-Swap", ViewId::HighInt32, "high-b"},
-    {SwapId::LowWords, 1064, u"W-Swap", ViewId::LowInt32, "low-w"},
-    {SwapId::LowBytes, 1061, u"B-Swap", ViewId::LowInt32, "low-b"},
-    {SwapId::Halves, 1066, u"DW-Swap", ViewId::HugeInt64, "dw"},
-    {SwapId::HugeWords, 1065, u"W-Swap", ViewId::HugeInt64, "huge-w"},
-    {SwapId::HugeBytes, 1062, u"B-Swap", ViewId::HugeInt64, "huge-b"},
-}};
 
 constexpr std::uint32_t SwapWords(std::uint32_t half) noexcept {
   return half << 16 | half >> 16;
@@ -26,10 +15,6 @@ constexpr std::uint32_t ReverseBytes(std::uint32_t half) noexcept {
 }
 
 }  // namespace
-
-std::span<const SwapButton> SwapTable() noexcept {
-  return kSwaps;
-}
 
 RawValue ApplySwap(SwapId id, RawValue value) noexcept {
   const std::uint32_t low = value.ValueLow;

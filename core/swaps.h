@@ -2,11 +2,7 @@
 // The seven swaps: bytes, words (16 bits) and double words reordered in place.
 // Byte 0 is the least significant byte; word w is bytes 2w and 2w + 1.
 
-#include <span>
-#include <string_view>
-
 #include "core/raw_value.h"
-#include "core/view_table.h"
 
 namespace bitvane {
 
@@ -19,17 +15,6 @@ enum class SwapId {
   HugeWords,  // reverse the four words
   HugeBytes,  // reverse all eight bytes
 };
-
-struct SwapButton {
-  SwapId id;
-  ControlId button;
-  std::u16string_view caption;
-  ViewId row;                // the view whose row holds the button
-  std::string_view cliName;  // the name the command-line companion uses
-};
-
-// The swaps in the order of their table: high W, high B, low W, low B, DW, huge W, huge B.
-[[nodiscard]] std::span<const SwapButton> SwapTable() noexcept;
 
 // The value after the swap.
 [[nodiscard]] RawValue ApplySwap(SwapId id, RawValue value) noexcept;

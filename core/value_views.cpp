@@ -10,45 +10,40 @@ namespace {
 constexpr std::u16string_view kAllClear = u"(no problem)";
 }
 
-void ValueViews::SetTextQuietly(ControlId id, std::u16string_view text) {
-  m_controls.SetEnabled(id, false);
-  m_controls.SetText(id, text);
-  m_controls.SetEnabled(id, true);
+void ValueViews::SetTextQuietly(ControlRef control, std::u16string_view text) {
+  m_controls.SetEnabled(control, false);
+  m_controls.SetText(control, text);
+  m_controls.SetEnabled(control, true);
 }
 
-void ValueViews::RefreshViews(ControlId skip) {
+void ValueViews::RefreshViews(std::optional<ViewId> skip) {
   // All texts come from the value as it is now: a change report cannot alter it,
   // since every line written here is disabled while it is written.
   const RawValue now = value;
   for (const ValueView& view : ViewTable()) {
-    if (view.input != skip) SetTextQuietly(view.input, ViewInputText(view, now));
-    SetTextQuietly(view.info, ViewInfoText(view, now));
+    if (view.id != skip) SetTextQuietly(InputOf(view.id), ViewInputText(view, now));
+    SetTextQuietly(InfoOf(view.id), ViewInfoText(view, now));
   }
 }
 
-void ValueViews::ShowStatus(ControlId control, std::u16string_view message) {
+void ValueViews::ShowStatus(std::optional<ViewId> input, std::u16string_view message) {
   const StatusColors colors = StatusColorsFor(darkTheme);
   const bool hasMessage = !message.empty();
   m_statusMessage = message;
   m_controls.SetText(kStatusLine, hasMessage ? message : kAllClear);
-  if (control == kNoControl) {
-    for (ControlId input : InputEditList()) {
-      if (input == kNoControl) break;
-      m_controls.SetColors(input, colors.inputNormal.text, colors.inputNormal.background);
-    }
+  if (!input) {
+    for (const ValueView& view : ViewTable())
+      m_controls.SetColors(InputOf(view.id), colors.inputNormal);
   }
-  const ColorPair status = hasMessage ? colors.message : colors.allClear;
-  m_controls.SetColors(kStatusLine, status.text, status.background);
-  if (control != kNoControl) {
-    const ColorPair line = hasMessage ? colors.message : colors.inputNormal;
-    m_controls.SetColors(control, line.text, line.background);
-  }
+  m_controls.SetColors(kStatusLine, hasMessage ? colors.message : colors.allClear);
+  if (input)
+    m_controls.SetColors(InputOf(*input), hasMessage ? colors.message : colors.inputNormal);
 }
 
 bool ValueViews::ParseFieldText(const ValueView& view) {
   std::u16string message;
-  if (!ReadFieldText(m_controls.Text(view.input), view, value, message)) {
-    ShowStatus(view.input, message);
+  if (!ReadFieldText(m_controls.Text(InputOf(view.id)), view, value, message)) {
+    ShowStatus(view.id, message);
     return false;
   }
   ShowStatus();
@@ -56,9 +51,9 @@ bool ValueViews::ParseFieldText(const ValueView& view) {
 }
 
 void ValueViews::OnViewChanged(const ValueView& view) {
-  if (!m_controls.IsEnabled(view.input)) return;  // the program's own write
+  if (!m_controls.IsEnabled(InputOf(view.id))) return;  // the program's own write
   if (!ParseFieldText(view)) return;
-  RefreshViews(view.input);
+  RefreshViews(view.id);
   ShowStatus();
 }
 
@@ -66,8 +61,8 @@ void ValueViews::OnByteChanged(unsigned byte) {
   if (byte < 8) OnViewChanged(ViewTable()[byte]);
 }
 
-void ValueViews::OnInputChanged(ControlId input) {
-  if (const ValueView* view = ViewOfInput(input)) OnViewChanged(*view);
+void ValueViews::OnInputChanged(ControlRef control) {
+  if (control.role == ControlRole::Input) OnViewChanged(ViewOf(control.view));
 }
 
 void ValueViews::OnSwap(SwapId id) {

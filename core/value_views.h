@@ -9,6 +9,7 @@
 // line is rewritten and the status line cleared. A rejected text changes nothing
 // but the status line and the marking of its input line.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,21 +28,23 @@ class ValueViews {
   bool darkTheme = false;  // chooses the status colours
 
   // Rewrites every view from the value, in table order, sparing the text of the
-  // input line `skip` (its information box is rewritten all the same). Each text is
-  // set between a disable and an enable, so that its change report is ignored.
-  void RefreshViews(ControlId skip = kNoControl);
+  // input line of the view `skip` (its information box is rewritten all the same).
+  // Each text is set between a disable and an enable, so that its change report is
+  // ignored.
+  void RefreshViews(std::optional<ViewId> skip = std::nullopt);
 
   // Shows `message` on the status line ("(no problem)" when empty) with the message
-  // or all-clear colours. Without a control every input line gets its normal colours
-  // back; with one, that line gets the message colours (or the normal ones).
-  void ShowStatus(ControlId control = kNoControl, std::u16string_view message = {});
+  // or all-clear colours. Without a view every input line gets its normal colours
+  // back; with one, that view's input line gets the message colours (or the normal
+  // ones).
+  void ShowStatus(std::optional<ViewId> input = std::nullopt, std::u16string_view message = {});
 
   // Reads the view's input line into the view's bytes, reporting on the status line
   // either way. True when the bytes were written; false leaves the value alone.
   [[nodiscard]] bool ParseFieldText(const ValueView& view);
 
-  // The change handlers. OnInputChanged dispatches by input line id and ignores any
-  // other control.
+  // The change handlers. OnInputChanged dispatches by the view of an input line and
+  // ignores any other control.
   void OnByteChanged(unsigned byte);
   void OnLowIntChanged() { OnViewChanged(ViewOf(ViewId::LowInt32)); }
   void OnHighIntChanged() { OnViewChanged(ViewOf(ViewId::HighInt32)); }
@@ -49,7 +52,7 @@ class ValueViews {
   void OnLowSingleChanged() { OnViewChanged(ViewOf(ViewId::LowSingle)); }
   void OnHighSingleChanged() { OnViewChanged(ViewOf(ViewId::HighSingle)); }
   void OnDoubleChanged() { OnViewChanged(ViewOf(ViewId::Double64)); }
-  void OnInputChanged(ControlId input);
+  void OnInputChanged(ControlRef control);
 
   // A swap button: reorders the bytes and rewrites every view; the status line keeps
   // its text and colours.
@@ -60,7 +63,7 @@ class ValueViews {
 
  private:
   void OnViewChanged(const ValueView& view);
-  void SetTextQuietly(ControlId id, std::u16string_view text);
+  void SetTextQuietly(ControlRef control, std::u16string_view text);
 
   ViewControls& m_controls;
   std::u16string m_statusMessage;

@@ -1,18 +1,13 @@
 #pragma once
-// The fourteen views of the value: which bytes each shows, how, and through which
-// controls. The table's order is the order in which views are rewritten.
+// The fourteen views of the value: which bytes each shows and how. The table's order
+// is the order in which views are rewritten. The controls that show a view belong to
+// whoever shows it (the dialog template, the command line), joined by the view id.
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace bitvane {
-
-// A control of the main dialog, by its id; 0 is no control.
-using ControlId = int;
-inline constexpr ControlId kNoControl = 0;
-inline constexpr ControlId kStatusLine = 1032;
 
 enum class ViewKind { Integer, Float };
 
@@ -39,9 +34,6 @@ struct ValueView {
   unsigned firstByte;
   unsigned size;  // 1, 4 or 8
   ViewKind kind;
-  ControlId input;
-  ControlId info;
-  std::u16string_view label;  // '&' marks the mnemonic letter
 };
 
 inline constexpr std::size_t kViewCount = 14;
@@ -49,11 +41,7 @@ inline constexpr std::size_t kViewCount = 14;
 // The views in table order.
 [[nodiscard]] const std::array<ValueView, kViewCount>& ViewTable() noexcept;
 
-// The view of a view id, and of an input line id (null for any other control).
+// The view of a view id.
 [[nodiscard]] const ValueView& ViewOf(ViewId id) noexcept;
-[[nodiscard]] const ValueView* ViewOfInput(ControlId input) noexcept;
-
-// The input line ids in table order, ended by 0.
-[[nodiscard]] std::span<const ControlId> InputEditList() noexcept;
 
 }  // namespace bitvane

@@ -1,11 +1,11 @@
 #include "ui/apply_theme.h"
 
-#include "core/view_table.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
 #include "ui/owner_button.h"
 #include "ui/theme_lists.h"
 #include "ui/title_bar_theme.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane {
 
@@ -36,9 +36,7 @@ void ApplyTheme(QWidget* dialog, DlgCtrlColors& colors, bool dark) {
   ControlColors& table = colors.Colors();
   (void)table.SetColors(kOwnerWindowId, theme.dialogText, theme.dialogBack);
   for (int id : kLabelList) (void)table.SetColors(id, theme.labelText, theme.labelBack);
-  for (ControlId id : InputEditList()) {
-    if (id != kNoControl) (void)table.SetColors(id, theme.inputText, theme.inputBack);
-  }
+  for (int id : kInputEditList) (void)table.SetColors(id, theme.inputText, theme.inputBack);
   for (int id : kInfoEditList) (void)table.SetColors(id, theme.infoText, theme.infoBack);
 
   for (int id : kOwnerButtonList) {

@@ -12,6 +12,7 @@
 #include "ui/dialog_builder.h"
 #include "ui/font_spec_qt.h"
 #include "ui/system_theme.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane {
 
@@ -46,16 +47,16 @@ BitvaneDlg::BitvaneDlg(QWidget* parent)
 }
 
 void BitvaneDlg::BindControls() {
-  for (const ValueView& view : ViewTable()) {
-    auto* input = qobject_cast<QLineEdit*>(m_controls.Control(view.input));
+  for (const ViewControlIds& ids : kViewControlIds) {
+    auto* input = qobject_cast<QLineEdit*>(m_controls.Control(ids.input));
     if (input == nullptr) continue;
-    const ControlId id = view.input;
-    connect(input, &QLineEdit::textChanged, this, [this, id] { m_views.OnInputChanged(id); });
+    const ControlRef line = InputOf(ids.view);
+    connect(input, &QLineEdit::textChanged, this, [this, line] { m_views.OnInputChanged(line); });
   }
-  for (const SwapButton& swap : SwapTable()) {
+  for (const SwapButtonId& swap : kSwapButtonIds) {
     auto* button = qobject_cast<QPushButton*>(m_controls.Control(swap.button));
     if (button == nullptr) continue;
-    const SwapId id = swap.id;
+    const SwapId id = swap.swap;
     connect(button, &QPushButton::clicked, this, [this, id] { m_views.OnSwap(id); });
   }
   if (auto* cancel = qobject_cast<QPushButton*>(m_controls.Control(kCancelId))) {
@@ -84,13 +85,13 @@ void BitvaneDlg::ApplyInputFont() {
   // The dialog font, enlarged by the height inside the byte #0 input's frame over that
   // inside the status line's (20 and 12 dialog units, less the frames).
   FontSpec font;
-  const QWidget* byte0 = m_controls.Control(ViewOf(ViewId::Byte0).input);
-  const QWidget* status = m_controls.Control(kStatusLine);
+  const QWidget* byte0 = m_controls.Control(ControlIdsOf(ViewId::Byte0).input);
+  const QWidget* status = m_controls.Control(kStatusLineId);
   if (!FromWindowFont(font, this) || byte0 == nullptr || status == nullptr) return;
   const int statusHeight = ClientHeight(status);
   if (statusHeight <= 0) return;
   font.size = font.size * ClientHeight(byte0) / statusHeight;
-  for (ControlId id : InputEditList()) {
+  for (int id : kInputEditList) {
     if (QWidget* input = m_controls.Control(id)) (void)CreateFontFor(input, font);
   }
 }

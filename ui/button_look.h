@@ -7,7 +7,7 @@
 #include <QSize>
 #include <QString>
 
-#include "core/view_controls.h"
+#include "core/status_colors.h"
 
 class QPainter;
 

@@ -3,7 +3,7 @@
 // a disabled text and frame. Colours are 0x00BBGGRR; the top byte of the input is
 // ignored and that of the result is zero.
 
-#include "core/view_controls.h"
+#include "core/status_colors.h"
 
 namespace bitvane {
 

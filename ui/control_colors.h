@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/view_controls.h"
+#include "core/status_colors.h"
 #include "foundation/hash_tab_of.h"
 
 namespace bitvane {

@@ -7,7 +7,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "core/view_controls.h"
+#include "core/status_colors.h"
 #include "ui/button_look.h"
 
 class QEnterEvent;

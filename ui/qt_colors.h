@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-#include "core/view_controls.h"
+#include "core/status_colors.h"
 
 namespace bitvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The control ids over which the main dialog applies its theme, in the order applied.
-// The input lines are core's InputEditList.
+// The input lines are kInputEditList of view_control_ids.h.
 
 #include <array>
 

@@ -5,6 +5,7 @@
 
 #include "ui/control_colors.h"
 #include "ui/control_ids.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane {
 
@@ -14,7 +15,8 @@ WidgetControls::WidgetControls(QWidget* dialog, ControlColors& colors) : m_color
   }
 }
 
-void WidgetControls::SetText(ControlId id, std::u16string_view text) {
+void WidgetControls::SetText(ControlRef control, std::u16string_view text) {
+  const int id = ControlIdFor(control);
   const QString value = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
   QWidget* widget = Control(id);
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
@@ -30,8 +32,8 @@ void WidgetControls::SetText(ControlId id, std::u16string_view text) {
   }
 }
 
-std::u16string WidgetControls::Text(ControlId id) const {
-  QWidget* widget = Control(id);
+std::u16string WidgetControls::Text(ControlRef control) const {
+  QWidget* widget = Control(ControlIdFor(control));
   QString value;
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     value = line->text();
@@ -41,7 +43,8 @@ std::u16string WidgetControls::Text(ControlId id) const {
   return value.toStdU16String();
 }
 
-void WidgetControls::SetEnabled(ControlId id, bool enabled) {
+void WidgetControls::SetEnabled(ControlRef control, bool enabled) {
+  const int id = ControlIdFor(control);
   if (enabled) {
     m_marked.remove(id);
   } else {
@@ -49,13 +52,14 @@ void WidgetControls::SetEnabled(ControlId id, bool enabled) {
   }
 }
 
-bool WidgetControls::IsEnabled(ControlId id) const {
+bool WidgetControls::IsEnabled(ControlRef control) const {
+  const int id = ControlIdFor(control);
   const QWidget* widget = Control(id);
   return widget != nullptr && widget->isEnabled() && !m_marked.contains(id);
 }
 
-void WidgetControls::SetColors(ControlId id, ColorRef text, ColorRef background) {
-  (void)m_colors.SetColors(id, text, background);
+void WidgetControls::SetColors(ControlRef control, ColorPair colors) {
+  (void)m_colors.SetColors(ControlIdFor(control), colors.text, colors.background);
 }
 
 }  // namespace bitvane

@@ -1,5 +1,6 @@
 #pragma once
-// The value views' controls, as widgets of a dialog found by their control ids.
+// The value views' controls, as widgets of a dialog found by their control ids
+// (view_control_ids.h).
 //
 // Disabling a control here only marks it: the change handler of a marked input line
 // ignores its change report, which is all the refresh bracket needs, and the focus
@@ -20,18 +21,19 @@ class WidgetControls : public ViewControls {
   // `dialog` holds the controls (built already); colours go through `colors`.
   WidgetControls(QWidget* dialog, ControlColors& colors);
 
-  void SetText(ControlId id, std::u16string_view text) override;
-  [[nodiscard]] std::u16string Text(ControlId id) const override;
-  void SetEnabled(ControlId id, bool enabled) override;
-  [[nodiscard]] bool IsEnabled(ControlId id) const override;
-  void SetColors(ControlId id, ColorRef text, ColorRef background) override;
+  void SetText(ControlRef control, std::u16string_view text) override;
+  [[nodiscard]] std::u16string Text(ControlRef control) const override;
+  void SetEnabled(ControlRef control, bool enabled) override;
+  [[nodiscard]] bool IsEnabled(ControlRef control) const override;
+  void SetColors(ControlRef control, ColorPair colors) override;
 
-  [[nodiscard]] QWidget* Control(ControlId id) const { return m_controls.value(id); }
+  // The widget of a control id, or null.
+  [[nodiscard]] QWidget* Control(int id) const { return m_controls.value(id); }
 
  private:
-  QHash<ControlId, QWidget*> m_controls;
-  QSet<ControlId> m_marked;
-  QHash<ControlId, QString> m_boxTexts;  // what each text box was last given
+  QHash<int, QWidget*> m_controls;
+  QSet<int> m_marked;
+  QHash<int, QString> m_boxTexts;  // what each text box was last given
   ControlColors& m_colors;
 };
 

@@ -25,7 +25,7 @@ std::optional<std::uint64_t> TypeOwnText(ViewId id, std::uint64_t bits, std::u16
   ValueViews views(controls);
   views.value.SetBytes(view.firstByte, view.size, bits);
   views.RefreshViews();
-  text = controls.Text(view.input);
+  text = controls.Text(InputOf(view.id));
   views.value = RawValue::FromU64(~views.value.ToU64());
   if (!views.ParseFieldText(view)) return std::nullopt;
   return views.value.Bytes(view.firstByte, view.size);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+#include <vector>
 
 #include "core/memory_controls.h"
 #include "core/status_colors.h"
@@ -11,24 +11,24 @@
 namespace bitvane {
 namespace {
 
-constexpr ControlId kByte0 = 1017, kByte3 = 1014, kByte3Info = 1040, kLowInt = 1020,
-                    kHugeInt = 1005, kLowSingle = 1025, kDouble = 1001;
+constexpr ControlRef kByte0 = InputOf(ViewId::Byte0), kByte3 = InputOf(ViewId::Byte3),
+                     kByte3Info = InfoOf(ViewId::Byte3), kLowInt = InputOf(ViewId::LowInt32),
+                     kHugeInt = InputOf(ViewId::HugeInt64), kLowSingle = InputOf(ViewId::LowSingle),
+                     kDouble = InputOf(ViewId::Double64);
 
 class ValueViewsTest : public ::testing::Test {
  protected:
   ValueViewsTest() {
-    controls.SetChangeHandler([this](ControlId id) { views.OnInputChanged(id); });
+    controls.SetChangeHandler([this](ControlRef control) { views.OnInputChanged(control); });
     views.RefreshViews();
     views.ShowStatus();
   }
 
-  // Every input and information text, by control id.
-  std::map<ControlId, std::u16string> Texts() const {
-    std::map<ControlId, std::u16string> texts;
-    for (const ValueView& view : ViewTable()) {
-      texts[view.input] = controls.Text(view.input);
-      texts[view.info] = controls.Text(view.info);
-    }
+  // Every input and information text, inputs first, in table order.
+  std::vector<std::u16string> Texts() const {
+    std::vector<std::u16string> texts;
+    for (const ValueView& view : ViewTable()) texts.push_back(controls.Text(InputOf(view.id)));
+    for (const ValueView& view : ViewTable()) texts.push_back(controls.Text(InfoOf(view.id)));
     return texts;
   }
 
@@ -54,7 +54,7 @@ TEST_F(ValueViewsTest, ProgramWritesNeverReachTheParser) {
   views.RefreshViews();
   views.OnSwap(SwapId::HugeBytes);
   EXPECT_EQ(controls.WriteCount(kStatusLine), statusWrites);
-  for (const ValueView& view : ViewTable()) EXPECT_TRUE(controls.IsEnabled(view.input));
+  for (const ValueView& view : ViewTable()) EXPECT_TRUE(controls.IsEnabled(InputOf(view.id)));
 }
 
 TEST_F(ValueViewsTest, RejectedTextChangesNothingButTheStatus) {
@@ -68,7 +68,9 @@ TEST_F(ValueViewsTest, RejectedTextChangesNothingButTheStatus) {
   EXPECT_EQ(controls.Colors(kStatusLine), light.message);
   EXPECT_EQ(controls.Colors(kLowInt), light.message);
   auto after = Texts();
-  after[kLowInt] = before.at(kLowInt);
+  const auto lowInt = static_cast<std::size_t>(ViewId::LowInt32);
+  EXPECT_EQ(after[lowInt], u"zz");
+  after[lowInt] = before[lowInt];
   EXPECT_EQ(after, before);
 
   // The next accepted text anywhere clears both.
@@ -80,13 +82,13 @@ TEST_F(ValueViewsTest, RejectedTextChangesNothingButTheStatus) {
 
 TEST_F(ValueViewsTest, MessagesOfTheHandlers) {
   const struct {
-    ControlId input;
+    ControlRef input;
     std::u16string text;
     std::u16string status;
   } rows[] = {
       {kByte0, u"-", u"Invalid Byte #0 value"},
       {kDouble, u"", u"Empty Double"},
-      {1013, u"256", u"Byte #4 out of range"},
+      {InputOf(ViewId::Byte4), u"256", u"Byte #4 out of range"},
       {kLowSingle, u"1e39", u"Low Float/Single out of range"},
   };
   for (const auto& row : rows) {
@@ -119,8 +121,8 @@ TEST_F(ValueViewsTest, SmallestDenormalsFromByteZero) {
   EXPECT_EQ(controls.Text(kLowSingle), u"1.401298464324817e-45");
   EXPECT_EQ(controls.Text(kDouble), u"4.940656458412465e-324");
   controls.SetText(kByte0, u"0");
-  controls.SetText(1010, u"0x80");  // byte 7
-  EXPECT_EQ(controls.Text(1018), u"-2147483648");
+  controls.SetText(InputOf(ViewId::Byte7), u"0x80");
+  EXPECT_EQ(controls.Text(InputOf(ViewId::HighInt32)), u"-2147483648");
   EXPECT_EQ(controls.Text(kDouble), u"-0");
 }
 
@@ -130,7 +132,7 @@ TEST_F(ValueViewsTest, DarkThemeStatusColours) {
   EXPECT_EQ(controls.Text(kStatusLine), u"(no problem)");
   EXPECT_EQ(controls.Colors(kStatusLine), (ColorPair{0xCCCCCC, 0x003300}));
   EXPECT_EQ(controls.Colors(kDouble), (ColorPair{0xFFFFFF, 0x000000}));
-  views.ShowStatus(kDouble, u"x");
+  views.ShowStatus(ViewId::Double64, u"x");
   EXPECT_EQ(controls.Colors(kDouble), (ColorPair{0xFFFFFF, 0x003399}));
 }
 

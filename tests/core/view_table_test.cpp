@@ -11,19 +11,12 @@ TEST(ViewTable, RowsFollowTheByteNumbering) {
   const auto& views = ViewTable();
   for (unsigned k = 0; k < 8; ++k) {
     EXPECT_EQ(views[k].firstByte, k);
-    EXPECT_EQ(views[k].input, 1017 - static_cast<int>(k));
-    EXPECT_EQ(views[k].info, 1037 + static_cast<int>(k));
+    EXPECT_EQ(views[k].size, 1u);
   }
-  std::size_t i = 0;
-  for (ControlId id : InputEditList()) {
-    if (id == 0) break;
-    EXPECT_EQ(views[i].input, id);
-    EXPECT_EQ(ViewOfInput(id), &views[i]);
-    EXPECT_EQ(&ViewOf(views[i].id), &views[i]);
-    ++i;
-  }
-  EXPECT_EQ(i, kViewCount);
-  EXPECT_EQ(ViewOfInput(kStatusLine), nullptr);
+  EXPECT_EQ(ViewOf(ViewId::HighInt32).firstByte, 4u);
+  EXPECT_EQ(ViewOf(ViewId::HighSingle).firstByte, 4u);
+  EXPECT_EQ(ViewOf(ViewId::Double64).kind, ViewKind::Float);
+  EXPECT_EQ(ViewOf(ViewId::HugeInt64).size, 8u);
 }
 
 TEST(RawValue, BytesAreNumberedFromTheLeastSignificant) {

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QtTest>
+#include <optional>
 
 #include "res/dialog_template.h"
 #include "tests/ui/ui_test_registry.h"
@@ -16,6 +17,7 @@
 #include "ui/dialog_builder.h"
 #include "ui/info_box.h"
 #include "ui/owner_button.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane {
 namespace {
@@ -43,10 +45,10 @@ class BitvaneDlgTest : public QObject {
     QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(line, text);
   }
-  QString Status() { return Line(kStatusLine)->text(); }
+  QString Status() { return Line(kStatusLineId)->text(); }
   QMap<int, QString> Inputs() {
     QMap<int, QString> texts;
-    for (const ValueView& view : ViewTable()) texts[view.input] = Line(view.input)->text();
+    for (int id : kInputEditList) texts[id] = Line(id)->text();
     return texts;
   }
 
@@ -58,6 +60,25 @@ class BitvaneDlgTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
   }
   void cleanup() { m_dialog.reset(); }
+
+  // Every view has its label, input line and information box in the template, and
+  // every swap its button, of the kind the dialog binds.
+  void templateHasTheControlsOfEveryViewAndSwap() {
+    const auto kindOf = [](int id) -> std::optional<ItemKind> {
+      for (const DialogItem& item : MainDialogTemplate().items) {
+        if (item.id == id) return item.kind;
+      }
+      return std::nullopt;
+    };
+    for (const ViewControlIds& ids : kViewControlIds) {
+      QCOMPARE(kindOf(ids.label), ItemKind::Static);
+      QCOMPARE(kindOf(ids.input), ItemKind::Input);
+      QCOMPARE(kindOf(ids.info), ItemKind::InfoBox);
+    }
+    for (const SwapButtonId& swap : kSwapButtonIds)
+      QCOMPARE(kindOf(swap.button), ItemKind::PushButton);
+    QCOMPARE(kindOf(kStatusLineId), ItemKind::Input);
+  }
 
   void everyTemplateItemIsPlaced() {
     const DialogUnits units = DialogUnits::Of(m_dialog->font());
@@ -181,9 +202,9 @@ class BitvaneDlgTest : public QObject {
 
   void startShowsTheValueAndAllClear() {
     QCOMPARE(Status(), QStringLiteral("(no problem)"));
-    QCOMPARE(Base(Line(kStatusLine)), QColor(153, 255, 153));
+    QCOMPARE(Base(Line(kStatusLineId)), QColor(153, 255, 153));
     for (const ValueView& view : ViewTable())
-      QCOMPARE(Line(view.input)->text(), QStringLiteral("0"));
+      QCOMPARE(Line(ControlIdsOf(view.id).input)->text(), QStringLiteral("0"));
     // The input lines have the enlarged font: 20 over 12 of the dialog's.
     const double ratio = Line(kByte0)->font().pointSizeF() / m_dialog->font().pointSizeF();
     QVERIFY2(ratio > 1.5 && ratio < 1.8, qPrintable(QString::number(ratio)));
@@ -223,7 +244,7 @@ class BitvaneDlgTest : public QObject {
       return 0;
     };
     const double described = QFontInfo(desktop).pixelSize() * 72.0 / 96;
-    const double size = described * inside(kByte0) / inside(kStatusLine);
+    const double size = described * inside(kByte0) / inside(kStatusLineId);
     for (const int id : {kByte0, kHugeInt, kDouble}) {
       QCOMPARE(QFontInfo(Line(id)->font()).pixelSize(), static_cast<int>(96 * size / 72));
     }
@@ -248,7 +269,7 @@ class BitvaneDlgTest : public QObject {
     const auto before = Inputs();
     QTest::keyClicks(Line(kLowInt), QStringLiteral("z"));  // "7z"
     QCOMPARE(Status(), QStringLiteral("Invalid Low Integer (32-bit) value"));
-    QCOMPARE(Base(Line(kStatusLine)), QColor(255, 153, 51));
+    QCOMPARE(Base(Line(kStatusLineId)), QColor(255, 153, 51));
     QCOMPARE(Base(Line(kLowInt)), QColor(255, 153, 51));
     QCOMPARE(m_dialog->Value().ToU64(), 7u);
     auto after = Inputs();
@@ -272,7 +293,7 @@ class BitvaneDlgTest : public QObject {
     QCOMPARE(Line(kHugeInt)->text(), QStringLiteral("-1167088121787636991"));
     QCOMPARE(Line(kByte0)->text(), QStringLiteral("1"));
     QCOMPARE(Status(), QStringLiteral("Invalid Byte #0 value"));
-    QCOMPARE(Base(Line(kStatusLine)), QColor(255, 153, 51));
+    QCOMPARE(Base(Line(kStatusLineId)), QColor(255, 153, 51));
     swap->setFocus();
     QTest::keyClick(swap, Qt::Key_Return);
     QCOMPARE(m_dialog->Value().ToU64(), 0x0123456789ABCDEFull);
@@ -312,8 +333,8 @@ class BitvaneDlgTest : public QObject {
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
     QCOMPARE(Status(), QStringLiteral("(no problem)"));
-    QCOMPARE(Line(kStatusLine)->palette().color(QPalette::Text), QColor(204, 204, 204));
-    QCOMPARE(Base(Line(kStatusLine)), QColor(0, 51, 0));
+    QCOMPARE(Line(kStatusLineId)->palette().color(QPalette::Text), QColor(204, 204, 204));
+    QCOMPARE(Base(Line(kStatusLineId)), QColor(0, 51, 0));
     QCOMPARE(Base(Line(kByte0)), QColor(0, 0, 0));
   }
 };

@@ -12,6 +12,7 @@
 #include "ui/apply_theme.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
+#include "ui/view_control_ids.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -30,20 +31,21 @@ int main(int argc, char** argv) {
   views.darkTheme = dark;
   views.value = bitvane::RawValue::FromU64(0x400921FB54442D18ull);  // pi
   views.RefreshViews();
-  views.ShowStatus(1020, u"Invalid Low Integer (32-bit) value");
+  views.ShowStatus(bitvane::ViewId::LowInt32, u"Invalid Low Integer (32-bit) value");
   for (const bitvane::ValueView& view : bitvane::ViewTable()) {
-    for (int id : {view.input, view.info}) {
-      QWidget* widget = bitvane::FindControl(dialog.get(), id);
-      const QString text = QString::fromStdU16String(texts.Text(id));
+    for (bitvane::ControlRef control : {bitvane::InputOf(view.id), bitvane::InfoOf(view.id)}) {
+      QWidget* widget = bitvane::FindControl(dialog.get(), bitvane::ControlIdFor(control));
+      const QString text = QString::fromStdU16String(texts.Text(control));
       if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(text);
       if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) box->setPlainText(text);
     }
   }
-  for (int id : {1020, static_cast<int>(bitvane::kStatusLine)}) {
-    const bitvane::ColorPair pair = texts.Colors(id);
-    (void)colors.Colors().SetColors(id, pair.text, pair.background);
+  for (bitvane::ControlRef control :
+       {bitvane::InputOf(bitvane::ViewId::LowInt32), bitvane::kStatusLine}) {
+    const bitvane::ColorPair pair = texts.Colors(control);
+    (void)colors.Colors().SetColors(bitvane::ControlIdFor(control), pair.text, pair.background);
   }
-  qobject_cast<QLineEdit*>(bitvane::FindControl(dialog.get(), bitvane::kStatusLine))
+  qobject_cast<QLineEdit*>(bitvane::FindControl(dialog.get(), bitvane::kStatusLineId))
       ->setText(QString::fromStdU16String(texts.Text(bitvane::kStatusLine)));
 
   dialog->show();

@@ -7,20 +7,22 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "core/swaps.h"
-#include "core/value_views.h"
-#include "core/view_table.h"
+#include "res/dialog_template.h"
 #include "ui/control_ids.h"
 #include "ui/owner_button.h"
 #include "ui/theme_lists.h"
+#include "ui/view_control_ids.h"
 
 namespace bitvane::tools {
 
 namespace {
 
-// The label of view i: byte labels run 1045 (byte 0) to 1052, the wider views on.
-int LabelIdOf(std::size_t viewIndex) {
-  return 1045 + static_cast<int>(viewIndex);
+// The text of a control of the main dialog's template.
+QString TemplateText(int id) {
+  for (const DialogItem& item : MainDialogTemplate().items) {
+    if (item.id == id) return QString::fromStdU16String(std::u16string(item.text));
+  }
+  return {};
 }
 
 }  // namespace
@@ -32,18 +34,17 @@ std::unique_ptr<QDialog> MakeThemeDemoDialog() {
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
 
-  const auto& views = ViewTable();
-  for (std::size_t i = 0; i < views.size(); ++i) {
-    const ValueView& view = views[i];
-    auto* label = new QLabel(QString::fromStdU16String(std::u16string(view.label)));
+  for (std::size_t i = 0; i < kViewControlIds.size(); ++i) {
+    const ViewControlIds& ids = kViewControlIds[i];
+    auto* label = new QLabel(TemplateText(ids.label));
     auto* input = new QLineEdit;
     auto* info = new QPlainTextEdit;
     info->setReadOnly(true);
     info->setFixedHeight(info->fontMetrics().lineSpacing() * 3 + 8);
     label->setBuddy(input);
-    SetControlId(label, LabelIdOf(i));
-    SetControlId(input, view.input);
-    SetControlId(info, view.info);
+    SetControlId(label, ids.label);
+    SetControlId(input, ids.input);
+    SetControlId(info, ids.info);
     const int column = i < 8 ? static_cast<int>(7 - i) % 4 : static_cast<int>(i - 8) % 2 * 2;
     const int row = i < 8 ? (i < 4 ? 3 : 0) : 6 + static_cast<int>(i - 8) / 2 * 3;
     const int span = i < 8 ? 1 : 2;
@@ -51,19 +52,19 @@ std::unique_ptr<QDialog> MakeThemeDemoDialog() {
     grid->addWidget(input, row + 1, column, 1, span);
     grid->addWidget(info, row + 2, column, 1, span);
   }
-  auto* hint = new QLabel(QStringLiteral(
-      "Hint: valid float/single/double keywords are: [+] [-] { SNaN | QNaN | Inf }"));
-  SetControlId(hint, kLabelList.back());
+  constexpr int kHintId = 1058;
+  auto* hint = new QLabel(TemplateText(kHintId));
+  SetControlId(hint, kHintId);
   layout->addWidget(hint);
 
   auto* buttons = new QHBoxLayout;
   auto* formats = new OwnerButton;
-  formats->setText(QStringLiteral("For&mats"));
+  formats->setText(TemplateText(kOwnerButtonList.front()));
   SetControlId(formats, kOwnerButtonList.front());
   buttons->addWidget(formats);
-  for (const SwapButton& swap : SwapTable()) {
+  for (const SwapButtonId& swap : kSwapButtonIds) {
     auto* button = new OwnerButton;
-    button->setText(QString::fromStdU16String(std::u16string(swap.caption)));
+    button->setText(TemplateText(swap.button));
     SetControlId(button, swap.button);
     buttons->addWidget(button);
   }
@@ -72,7 +73,7 @@ std::unique_ptr<QDialog> MakeThemeDemoDialog() {
   auto* status = new QLineEdit(QStringLiteral("(no problem)"));
   status->setReadOnly(true);
   status->setAlignment(Qt::AlignCenter);
-  SetControlId(status, kStatusLine);
+  SetControlId(status, kStatusLineId);
   layout->addWidget(status);
   return dialog;
 }
