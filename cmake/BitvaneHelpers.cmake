@@ -24,11 +24,12 @@ function(bitvane_add_library name)
 endfunction()
 
 # bitvane_add_test(name SOURCES file... DEPS target... [ENVIRONMENT var=value...])
-# Builds one GoogleTest executable and registers each of its tests with CTest.
+# Builds one GoogleTest executable with the shared test support and registers each of
+# its tests with CTest.
 function(bitvane_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} bitvane_test_support GTest::gtest_main)
   bitvane_apply_options(${name})
   bitvane_embed_version(${name})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

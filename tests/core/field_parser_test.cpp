@@ -8,7 +8,6 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cwchar>
 #include <random>
 #include <string>
@@ -16,21 +15,14 @@
 
 #include "core/float_readers.h"
 #include "platform/last_error.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
 using enum ViewId;
 
-std::string Shown(std::u16string_view text) {
-  std::string shown;
-  for (const char16_t c : text) {
-    char escape[8];
-    std::snprintf(escape, sizeof escape, "\\u%04X", unsigned{c});
-    shown += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : escape;
-  }
-  return shown;
-}
+using test::Shown;
 
 std::uint64_t Bits(double d) {
   return std::bit_cast<std::uint64_t>(d);
@@ -149,7 +141,7 @@ TEST(ReadFieldText, CharacterLiterals) {
   // clang-format on
 }
 
-// What the information boxes write reads back: see round_trip_test.cpp.
+// A malformed literal leaves both the output and the last-error code alone.
 TEST(ParseCharLiteral, MalformedLiteralsTouchNothing) {
   SetLastError(1234);
   std::uint64_t out = 0x5555;

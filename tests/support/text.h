@@ -3,6 +3,7 @@
 // names, arguments) read as the program reads them.
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,17 @@ namespace bitvane::test {
 // Each UTF-16 unit cut to its low byte: exact for the ASCII texts tests compare.
 inline std::string Narrow(std::u16string_view text) {
   return {text.begin(), text.end()};
+}
+
+// A text for a failure message: printable ASCII as it is, any other unit as \uXXXX.
+inline std::string Shown(std::u16string_view text) {
+  std::string shown;
+  for (const char16_t c : text) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04X", unsigned{c});
+    shown += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : escape;
+  }
+  return shown;
 }
 
 // A byte string (a path, an argument) as the program's own conversion reads it.
