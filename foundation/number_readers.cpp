@@ -203,74 +203,95 @@ bool ParseUnsigned32(const void* text, std::uint32_t radix, bool wide, std::uint
   return true;
 }
 
-bool ParseDouble(const char16_t* text, double& out) noexcept {
-  if (text == nullptr) return false;
+namespace {
+
+// The reader of ParseDouble: a sign, digits with at most one point, an optional
+// exponent, white space around. Step takes one character, the final 0 included, and
+// is false when the text cannot be a number.
+class DoubleText {
+ public:
+  [[nodiscard]] bool Step(char16_t c) noexcept;
+  [[nodiscard]] double Value() const noexcept {
+    const double magnitude = m_digits.Magnitude(m_negativeExponent ? -m_exponent : m_exponent);
+    return m_negative ? -magnitude : magnitude;
+  }
+
+ private:
   // Exponents beyond this are out of range whatever the digits, and are held here
   // so that a long run of exponent digits cannot overflow.
-  constexpr std::int64_t kExponentCap = 1'000'000'000'000;
-
+  static constexpr std::int64_t kExponentCap = 1'000'000'000'000;
   enum class State { kStart, kSign, kInteger, kFraction, kExponentStart, kExponent, kDone };
-  State state = State::kStart;
-  bool negative = false;
-  bool negativeExponent = false;
-  std::int64_t exponent = 0;
-  DecimalDigits digits;
-  for (;; ++text) {
-    const char16_t c = *text;
-    const bool isDigit = c >= u'0' && c <= u'9';
-    const bool isEnd = c == 0 || IsWhiteSpace(c);
-    const bool isExponentMark = c == u'E' || c == u'e' || c == u'D' || c == u'd';
-    switch (state) {
-      case State::kStart:
-      case State::kSign:
-        if (state == State::kStart && (c == u'+' || c == u'-')) {
-          negative = c == u'-';
-          state = State::kSign;
-        } else if (c == u'.') {
-          state = State::kFraction;
-        } else if (isDigit) {
-          digits.Add(c, true);
-          state = State::kInteger;
-        } else if (c == 0 || !IsWhiteSpace(c)) {
-          return false;
-        }
-        break;
-      case State::kInteger:
-      case State::kFraction:
-        if (isDigit) {
-          digits.Add(c, state == State::kInteger);
-        } else if (c == u'.' && state == State::kInteger) {
-          state = State::kFraction;
-        } else if (isExponentMark) {
-          state = State::kExponentStart;
-        } else if (isEnd) {
-          state = State::kDone;
-        } else {
-          return false;
-        }
-        break;
-      case State::kExponentStart:
-      case State::kExponent:
-        if (state == State::kExponentStart && (c == u'+' || c == u'-')) {
-          negativeExponent = c == u'-';
-          state = State::kExponent;
-        } else if (isDigit) {
-          if (exponent < kExponentCap) exponent = exponent * 10 + (c - u'0');
-          state = State::kExponent;
-        } else if (isEnd) {
-          state = State::kDone;
-        } else {
-          return false;
-        }
-        break;
-      case State::kDone:
-        if (!isEnd) return false;
-        break;
-    }
-    if (c == 0) break;  // every state that accepts the end has moved to kDone
+
+  State m_state = State::kStart;
+  bool m_negative = false;
+  bool m_negativeExponent = false;
+  std::int64_t m_exponent = 0;
+  DecimalDigits m_digits;
+};
+
+bool DoubleText::Step(char16_t c) noexcept {
+  const bool isDigit = c >= u'0' && c <= u'9';
+  const bool isEnd = c == 0 || IsWhiteSpace(c);
+  const bool isExponentMark = c == u'E' || c == u'e' || c == u'D' || c == u'd';
+  switch (m_state) {
+    case State::kStart:
+    case State::kSign:
+      if (m_state == State::kStart && (c == u'+' || c == u'-')) {
+        m_negative = c == u'-';
+        m_state = State::kSign;
+      } else if (c == u'.') {
+        m_state = State::kFraction;
+      } else if (isDigit) {
+        m_digits.Add(c, true);
+        m_state = State::kInteger;
+      } else if (c == 0 || !IsWhiteSpace(c)) {
+        return false;
+      }
+      return true;
+    case State::kInteger:
+    case State::kFraction:
+      if (isDigit) {
+        m_digits.Add(c, m_state == State::kInteger);
+      } else if (c == u'.' && m_state == State::kInteger) {
+        m_state = State::kFraction;
+      } else if (isExponentMark) {
+        m_state = State::kExponentStart;
+      } else if (isEnd) {
+        m_state = State::kDone;
+      } else {
+        return false;
+      }
+      return true;
+    case State::kExponentStart:
+    case State::kExponent:
+      if (m_state == State::kExponentStart && (c == u'+' || c == u'-')) {
+        m_negativeExponent = c == u'-';
+        m_state = State::kExponent;
+      } else if (isDigit) {
+        if (m_exponent < kExponentCap) m_exponent = m_exponent * 10 + (c - u'0');
+        m_state = State::kExponent;
+      } else if (isEnd) {
+        m_state = State::kDone;
+      } else {
+        return false;
+      }
+      return true;
+    case State::kDone:
+      return isEnd;
   }
-  const double magnitude = digits.Magnitude(negativeExponent ? -exponent : exponent);
-  out = negative ? -magnitude : magnitude;
+  return false;
+}
+
+}  // namespace
+
+bool ParseDouble(const char16_t* text, double& out) noexcept {
+  if (text == nullptr) return false;
+  DoubleText number;
+  for (;; ++text) {
+    if (!number.Step(*text)) return false;
+    if (*text == 0) break;  // every state that accepts the end has moved to kDone
+  }
+  out = number.Value();
   return true;
 }
 
