@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/about/version_block_builder.h"
+#include "tests/support/scoped_time_zone.h"
 #include "tests/support/text.h"
 
 namespace bitvane {
@@ -13,33 +13,15 @@ namespace {
 
 using test::Narrow;
 
-// Runs with TZ=UTC, so a file's UTC time reads back unchanged.
-class AboutTextTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    m_savedTz = tz != nullptr ? tz : "";
-    m_hadTz = tz != nullptr;
-    setenv("TZ", "UTC", 1);
-    tzset();
-    const testing::Bytes block = testing::SampleBlock();
-    ASSERT_TRUE(m_info.LoadBlock(block.data(), block.size()));
-  }
-  void TearDown() override {
-    if (m_hadTz) {
-      setenv("TZ", m_savedTz.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+// The About text of a block, with the file's build time in the time zone `zone`.
+std::string AboutOf(const testing::Bytes& block, std::uint32_t flags, const char* zone = "UTC0") {
+  const ScopedTimeZone scoped(zone);
+  NVersionInfo info;
+  EXPECT_TRUE(info.LoadBlock(block.data(), block.size()));
+  return Narrow(BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, flags));
+}
 
-  NVersionInfo m_info;
-  std::string m_savedTz;
-  bool m_hadTz = false;
-};
-
-TEST_F(AboutTextTest, FlagsLeaveLinesOut) {
+TEST(AboutText, FlagsLeaveLinesOut) {
   const struct {
     std::uint32_t flags;
     bool company, copyright, comments, loadedFrom;
@@ -50,9 +32,9 @@ TEST_F(AboutTextTest, FlagsLeaveLinesOut) {
       {kAboutNoLoadedFrom, true, true, true, false},
   };
   for (const auto& row : rows) {
-    const std::string text =
-        Narrow(BuildAboutText(m_info, kNullTimeStamp, nullptr, nullptr, row.flags));
-    EXPECT_EQ(text.rfind("Sample Product: Sample description\r\n", 0), 0u) << text;
+    const std::string text = AboutOf(testing::SampleBlock(), row.flags);
+    EXPECT_EQ(text.rfind("Sample Product: Sample description\r\n Release Version 1.2.3.4", 0), 0u)
+        << text;
     EXPECT_EQ(text.find("\r\nby Sample Maker") != std::string::npos, row.company) << row.flags;
     EXPECT_EQ(text.find("\r\nCopyright (C) Sample Maker") != std::string::npos, row.copyright);
     EXPECT_EQ(text.find("\r\nSample comments") != std::string::npos, row.comments);
@@ -60,57 +42,45 @@ TEST_F(AboutTextTest, FlagsLeaveLinesOut) {
   }
 }
 
-TEST_F(AboutTextTest, BuildTimeFromTheCallerOrTheFile) {
-  NTimeStamp given;
-  ASSERT_TRUE(given.ParseBuildTime(u"Tue Mar  5 14:07:09 2024"));
-  std::string text = Narrow(BuildAboutText(m_info, given, nullptr, nullptr, kAboutNoLoadedFrom));
-  EXPECT_NE(text.find("\r\nBuilt on 2024-03-05 T 14:07:09"), std::string::npos) << text;
+// The file's date, else the PE link time; shown in local time unless that would wrap.
+TEST(AboutText, BuildTimeFromTheFile) {
+  const testing::Bytes undated = testing::SampleBlock(0x00010002, 0x00030004, 0, 0);
+  const struct {
+    testing::Bytes block;
+    const char* zone;
+    const char* line;  // null: none
+  } rows[] = {
+      {testing::SampleBlock(), "UTC0", "\r\nBuilt on 2014-11-14 T 11:42:29\r\n"},
+      {testing::SampleBlock(), "UTC-1", "\r\nBuilt on 2014-11-14 T 12:42:29\r\n"},
+      {testing::SampleBlock(), "UTC+1", "\r\nBuilt on 2014-11-14 T 10:42:29\r\n"},
+      {testing::PeImage(0x8664, undated, 0x40, 0x4550, 1'600'000'000), "UTC0",
+       "\r\nBuilt on 2020-09-13 T 12:26:40\r\n"},
+      {testing::SampleBlock(0x00010002, 0x00030004, 0, ~0ull), "UTC-1",
+       "\r\n*** Illegal NTimeStamp ***\r\n"},
+      {testing::SampleBlock(0x00010002, 0x00030004, 0, 1), "UTC+1",
+       "\r\nBuilt on 1601-01-01 T 00:00:00\r\n"},
+      {testing::PeImage(0x8664, undated), "UTC0", nullptr},
+  };
+  for (const auto& row : rows) {
+    const std::string text = AboutOf(row.block, 0, row.zone);
+    EXPECT_EQ(text.find(row.line != nullptr ? row.line : "Built on") != std::string::npos,
+              row.line != nullptr)
+        << text;
+  }
+}
 
-  // Without one, the fixed information's file date is taken, shown in local time.
-  text = Narrow(BuildAboutText(m_info, kNullTimeStamp, nullptr, u"%Y-%m-%d %H:%M", 0));
-  CalendarTime fields;
-  ASSERT_TRUE(FileBuildTime(m_info).ToCalendar(fields));
-  const std::string expected = std::to_string(fields.m_year) + "-";
-  EXPECT_NE(text.find("\r\n" + expected), std::string::npos) << text;
-
-  // A file without any date prints no build-time line.
-  const testing::Bytes block = testing::BuildNode(
-      testing::VersionTree(0x00010002, 0x00030004, 0,
-                           {testing::StringTableNode(u"040904b0", testing::SampleStrings())}));
-  testing::Bytes undated = block;
+TEST(AboutText, FillFromVersionTakesTheGivenTimeAndExtraText) {
+  const testing::Bytes block = testing::SampleBlock();
   NVersionInfo info;
-  // The fixed information follows the 6-byte header and the key with its 0, padded to
-  // 4 (40 bytes); its file date is its last 8 bytes.
-  const std::size_t fixedAt = 40;
-  for (std::size_t i = fixedAt + 44; i < fixedAt + 52; ++i) undated[i] = 0;
-  ASSERT_TRUE(info.LoadBlock(undated.data(), undated.size()));
-  EXPECT_TRUE(FileBuildTime(info).IsNull());
-  EXPECT_EQ(Narrow(BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, 0)).find("Built on"),
-            std::string::npos);
-}
-
-TEST_F(AboutTextTest, FillFromVersionMakesTitleAndAppendsTheExtraText) {
+  ASSERT_TRUE(info.LoadBlock(block.data(), block.size()));
   AboutOptions options;
-  FillFromVersion(options, &m_info, u"", u"Revision banner");
+  options.Flags = kAboutNoLoadedFrom;
+  FillFromVersion(options, &info, u"Tue Mar  5 14:07:09 2024", u"Revision banner");
   EXPECT_EQ(options.Title, u"About sample");
-  EXPECT_EQ(Narrow(options.Text).rfind("Sample Product: Sample description", 0), 0u);
-  EXPECT_EQ(Narrow(options.Text).substr(options.Text.size() - 17), "\r\nRevision banner");
-
-  NVersionInfo empty;
-  EXPECT_EQ(BuildAboutText(empty, kNullTimeStamp, nullptr, nullptr, 0), u"");
-}
-
-TEST_F(AboutTextTest, OwnExecutableCarriesTheProjectsResource) {
-  NVersionInfo self;
-  ASSERT_TRUE(self.LoadSelf());
-  EXPECT_EQ(self.GetString(u"ProductName"), u"Bitvane");
-  EXPECT_EQ(self.GetString(u"CompanyName"), u"Kelmo");
-  EXPECT_EQ(self.GetString(u"OriginalFilename"), u"about_test");
-  EXPECT_EQ(self.Describe(u"%x"), u"x64");
-  EXPECT_FALSE(FileBuildTime(self).IsNull());
-  AboutOptions options;
-  FillFromVersion(options, nullptr, u"", u"");
-  EXPECT_EQ(options.Title, u"About Bitvane");
+  const std::string text = Narrow(options.Text);
+  EXPECT_EQ(text.substr(text.find("\r\nBuilt on")),
+            "\r\nBuilt on 2024-03-05 T 14:07:09\r\nRevision banner");
+  EXPECT_EQ(BuildAboutText(NVersionInfo{}, kNullTimeStamp, nullptr, nullptr, 0), u"");
 }
 
 }  // namespace

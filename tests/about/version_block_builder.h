@@ -1,6 +1,6 @@
 #pragma once
-// The tests' words for version-resource bytes (res/version/version_block.h), with the
-// field benders and the sample product that the tests share.
+// The tests' words for version-resource bytes (res/version/version_block.h): field
+// benders, the sample product, and executable headers to put in front of it.
 
 #include <cstdint>
 #include <string>
@@ -22,40 +22,51 @@ inline std::uint16_t GetU16(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-inline Bytes BuildNode(const TestNode& node, std::size_t base = 0) {
-  return BuildVersionNode(node, base);
-}
-inline TestNode StringNode(const std::u16string& key, const std::u16string& value) {
-  return VersionStringNode(key, value);
-}
-inline TestNode StringTableNode(const std::u16string& key, std::vector<TestNode> strings) {
-  return TestNode{key, {}, 0, true, std::move(strings)};
+// A node without a value that holds `children`, as a string table does.
+inline TestNode Folder(const std::u16string& key, std::vector<TestNode> children = {}) {
+  return TestNode{key, {}, 0, true, std::move(children)};
 }
 
-// A whole tree: fixed information of version productMS.productLS, dated
-// 0x01D0000012345678, one StringFileInfo holding `tables`, and the translation.
-inline TestNode VersionTree(std::uint32_t productMS, std::uint32_t productLS, std::uint32_t flags,
-                            std::vector<TestNode> tables) {
-  return VersionResourceTree(FixedInfoBytes(productMS, productLS, flags, 0x01D0000012345678u),
-                             std::move(tables));
+// A whole resource: fixed information of version productMS.productLS with `flags`
+// and `date`, one StringFileInfo holding `tables`, and the translation.
+inline Bytes VersionTree(std::uint32_t productMS, std::uint32_t productLS, std::uint32_t flags,
+                         std::vector<TestNode> tables, std::uint64_t date = 0x01D0000012345678u) {
+  return BuildVersionNode(
+      VersionResourceTree(FixedInfoBytes(productMS, productLS, flags, date), std::move(tables)));
 }
 
 // The usual strings of a sample product.
 inline std::vector<TestNode> SampleStrings() {
-  return {StringNode(u"Comments", u"Sample comments"),
-          StringNode(u"CompanyName", u"Sample Maker"),
-          StringNode(u"FileDescription", u"Sample description"),
-          StringNode(u"FileVersion", u"1.2.3.4"),
-          StringNode(u"InternalName", u"sample"),
-          StringNode(u"LegalCopyright", u"Copyright (C) Sample Maker"),
-          StringNode(u"OriginalFilename", u"sample.exe"),
-          StringNode(u"ProductName", u"Sample Product")};
+  return {VersionStringNode(u"Comments", u"Sample comments"),
+          VersionStringNode(u"CompanyName", u"Sample Maker"),
+          VersionStringNode(u"FileDescription", u"Sample description"),
+          VersionStringNode(u"FileVersion", u"1.2.3.4"),
+          VersionStringNode(u"InternalName", u"sample"),
+          VersionStringNode(u"LegalCopyright", u"Copyright (C) Sample Maker"),
+          VersionStringNode(u"OriginalFilename", u"sample.exe"),
+          VersionStringNode(u"ProductName", u"Sample Product")};
 }
 
 inline Bytes SampleBlock(std::uint32_t productMS = 0x00010002, std::uint32_t productLS = 0x00030004,
-                         std::uint32_t flags = 0) {
-  return BuildNode(
-      VersionTree(productMS, productLS, flags, {StringTableNode(u"040904b0", SampleStrings())}));
+                         std::uint32_t flags = 0, std::uint64_t date = 0x01D0000012345678u) {
+  return VersionTree(productMS, productLS, flags, {Folder(u"040904b0", SampleStrings())}, date);
+}
+
+// A DOS header whose offset at 60 leads to 264 bytes of PE headers (signature,
+// machine, link time), then `tail`.
+inline Bytes PeImage(std::uint16_t machine, const Bytes& tail = {}, std::int32_t peOffset = 0x40,
+                     std::uint32_t signature = 0x4550, std::uint32_t linkTime = 0) {
+  Bytes image(0x40 + 264, 0);
+  image[0] = 'M';
+  image[1] = 'Z';
+  for (int i = 0; i < 4; ++i) {
+    image[60 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(peOffset) >> (8 * i));
+    image[0x40 + i] = static_cast<std::uint8_t>(signature >> (8 * i));
+    image[0x48 + i] = static_cast<std::uint8_t>(linkTime >> (8 * i));
+  }
+  SetU16(image, 0x44, machine);
+  image.insert(image.end(), tail.begin(), tail.end());
+  return image;
 }
 
 }  // namespace bitvane::testing
