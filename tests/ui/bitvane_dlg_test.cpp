@@ -203,11 +203,7 @@ class BitvaneDlgTest : public QObject {
   void startShowsTheValueAndAllClear() {
     QCOMPARE(Status(), QStringLiteral("(no problem)"));
     QCOMPARE(Base(Line(kStatusLineId)), QColor(153, 255, 153));
-    for (const ValueView& view : ViewTable())
-      QCOMPARE(Line(ControlIdsOf(view.id).input)->text(), QStringLiteral("0"));
-    // The input lines have the enlarged font: 20 over 12 of the dialog's.
-    const double ratio = Line(kByte0)->font().pointSizeF() / m_dialog->font().pointSizeF();
-    QVERIFY2(ratio > 1.5 && ratio < 1.8, qPrintable(QString::number(ratio)));
+    for (int id : kInputEditList) QCOMPARE(Line(id)->text(), QStringLiteral("0"));
   }
 
   // The desktop's font at 96 pixels per inch, described as drawn: the input font is
@@ -266,15 +262,11 @@ class BitvaneDlgTest : public QObject {
 
   void rejectedTextMarksItsLineAndTheStatus() {
     Type(kLowInt, QStringLiteral("7"));
-    const auto before = Inputs();
     QTest::keyClicks(Line(kLowInt), QStringLiteral("z"));  // "7z"
     QCOMPARE(Status(), QStringLiteral("Invalid Low Integer (32-bit) value"));
     QCOMPARE(Base(Line(kStatusLineId)), QColor(255, 153, 51));
     QCOMPARE(Base(Line(kLowInt)), QColor(255, 153, 51));
     QCOMPARE(m_dialog->Value().ToU64(), 7u);
-    auto after = Inputs();
-    after[kLowInt] = before[kLowInt];
-    QCOMPARE(after, before);
 
     Type(kByte0, QStringLiteral("8"));
     QCOMPARE(Status(), QStringLiteral("(no problem)"));
@@ -302,17 +294,12 @@ class BitvaneDlgTest : public QObject {
     QVERIFY(m_dialog->isVisible());
   }
 
-  void pasteSelectAllAndDelete() {
+  void pasteIsTyping() {
     QApplication::clipboard()->setText(QStringLiteral("255"));
-    QLineEdit* line = Line(kByte0);
-    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(Line(kByte0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Line(kByte0), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(m_dialog->Value().ToU64(), 0xFFu);
-    QCOMPARE(Line(1015)->text(), QStringLiteral("0"));
-    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(line, Qt::Key_Delete);
-    QCOMPARE(Status(), QStringLiteral("Empty Byte #0"));
-    QCOMPARE(m_dialog->Value().ToU64(), 0xFFu);
+    QCOMPARE(Line(kLowInt)->text(), QStringLiteral("255"));
   }
 
   void enterDoesNothingAndEscapeCloses() {

