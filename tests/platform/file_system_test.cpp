@@ -24,7 +24,6 @@ TEST(ErrorFromErrno, MapsToTheListedNumbers) {
   } rows[] = {{0, ERROR_SUCCESS},
               {ENOENT, ERROR_FILE_NOT_FOUND},
               {ENOTDIR, ERROR_PATH_NOT_FOUND},
-              {EACCES, ERROR_ACCESS_DENIED},
               {EISDIR, ERROR_ACCESS_DENIED},
               {EMFILE, ERROR_NOT_ENOUGH_MEMORY},
               {EINVAL, ERROR_INVALID_PARAMETER},
@@ -36,10 +35,9 @@ TEST(ErrorFromErrno, MapsToTheListedNumbers) {
 
 TEST(TicksFromUnixTime, CountsFrom1601) {
   EXPECT_EQ(TicksFromUnixTime(0, 0), kTicksTo1970);
-  EXPECT_EQ(TicksFromUnixTime(1, 999), kTicksTo1970 + 10000000 + 9);
-  EXPECT_EQ(TicksFromUnixTime(-11644473600, 0), 0u);  // 1601-01-01 itself
-  EXPECT_EQ(TicksFromUnixTime(-11644473601, 0), 0u);  // before: clamped
-  EXPECT_EQ(TicksFromUnixTime(-1, 0), kTicksTo1970 - 10000000);
+  EXPECT_EQ(TicksFromUnixTime(-1, 999), kTicksTo1970 - 10000000 + 9);
+  EXPECT_EQ(TicksFromUnixTime(-11644473600, 100), 1u);  // 1601-01-01 itself
+  EXPECT_EQ(TicksFromUnixTime(-11644473601, 0), 0u);    // before: clamped
 }
 
 TEST(MatchesPattern, StarsAndQuestionMarks) {
@@ -47,29 +45,21 @@ TEST(MatchesPattern, StarsAndQuestionMarks) {
     const char* pattern;
     const char* name;
     bool match;
-  } rows[] = {
-      {"*", "", true},
-      {"*", "abc", true},
-      {"", "", true},
-      {"", "a", false},
-      {"a?c", "abc", true},
-      {"a?c", "ac", false},
-      {"?", "\xC3\xA9", true},
-      {"??", "\xC3\xA9", false},
-      {"x?y", "x\xF0\x9F\x98\x80y", true},
-      {"*.txt", "a.txt", true},
-      {"*.txt", "a.txt.bak", false},
-      {"*a*b", "xaxb", true},
-      {"a*b*c", "aXbYbZc", true},
-      {"a*b*c", "aXbYbZ", false},
-      {"*?", "", false},
-      {"*\xC3\xA9?", "x\xC3\xA9y", true},
-      {"a*", "A", false},
-      {"[ab]", "a", false},
-      {"[ab]", "[ab]", true},
-      {"**", "x", true},
-      {"*x", "\xC3\xA9x", true},
-  };
+  } rows[] = {{"*", "", true},
+              {"", "a", false},
+              {"a?c", "abc", true},
+              {"a?c", "ac", false},
+              {"?", "\xC3\xA9", true},
+              {"??", "\xC3\xA9", false},
+              {"?", "\xC3", true},
+              {"x?y", "x\xF0\x9F\x98\x80y", true},
+              {"*.txt", "a.txt", true},
+              {"*.txt", "a.txt.bak", false},
+              {"a*b*c", "aXbYbZc", true},
+              {"*?", "", false},
+              {"a*", "A", false},
+              {"*x", "\xC3\xA9x", true},
+              {"*\xA9", "\xC3\xA9", false}};
   for (const auto& row : rows) {
     EXPECT_EQ(MatchesPattern(row.pattern, row.name), row.match) << row.pattern << " / " << row.name;
   }
@@ -93,7 +83,7 @@ TEST(FileFinder, ListsFilesAndDirectoriesOnly) {
   TempDir dir;
   ASSERT_TRUE(dir.Made());
   const std::string file = dir.Write("a.txt", "12345");
-  dir.Write(".hidden", "");
+  dir.Write(".h", "");
   dir.MakeDir("sub");
   dir.MakeFifo("pipe");
   dir.MakeLink("dangling", dir.Join("nowhere"));
@@ -102,12 +92,13 @@ TEST(FileFinder, ListsFilesAndDirectoriesOnly) {
   ErrorCode code = 0;
   const auto found = FindAll(dir.Join("*"), code);
   EXPECT_EQ(code, ERROR_NO_MORE_FILES);
-  ASSERT_EQ(found.size(), 6u);  // . .. .hidden a.txt link.txt sub
+  ASSERT_EQ(found.size(), 6u);  // . .. .h a.txt link.txt sub
   EXPECT_EQ(found.at("a.txt").m_size, 5u);
   EXPECT_EQ(found.at("a.txt").m_attributes, FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(found.at("link.txt").m_size, 5u);  // the link's target
-  EXPECT_EQ(found.at(".hidden").m_attributes, FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(found.at(".h").m_attributes, FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(found.at("sub").m_attributes, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(found.at("sub").m_size, 0u);
   EXPECT_EQ(found.at("..").m_attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
 
   EXPECT_EQ(FindAll(dir.Join("*.txt"), code).size(), 2u);
@@ -119,23 +110,18 @@ TEST(FileFinder, FailureCodes) {
   TempDir dir;
   ASSERT_TRUE(dir.Made());
   dir.Write("file", "x");
-  dir.MakeFifo("pipe");
   const struct {
     std::string path;
     ErrorCode code;
-  } rows[] = {
-      {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
-      {dir.Join("*.none"), ERROR_FILE_NOT_FOUND},
-      {dir.Join("pipe"), ERROR_BAD_FILE_TYPE},
-      {"/dev/zero", ERROR_BAD_FILE_TYPE},
-      {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
-      {dir.Join("missing/x"), ERROR_PATH_NOT_FOUND},
-      {dir.Join("missing/*"), ERROR_PATH_NOT_FOUND},
-      {dir.Join("file/x"), ERROR_PATH_NOT_FOUND},
-      {dir.Join("file/*"), ERROR_PATH_NOT_FOUND},
-      {"", ERROR_INVALID_NAME},
-      {dir.Join(std::string("file\0x", 6)), ERROR_INVALID_NAME},
-  };
+  } rows[] = {{dir.Join("missing"), ERROR_FILE_NOT_FOUND},
+              {dir.Join("*.none"), ERROR_FILE_NOT_FOUND},
+              {dir.MakeFifo("pipe"), ERROR_BAD_FILE_TYPE},
+              {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
+              {dir.Join("missing/x"), ERROR_PATH_NOT_FOUND},
+              {dir.Join("missing/*"), ERROR_PATH_NOT_FOUND},
+              {dir.Join("file/*"), ERROR_PATH_NOT_FOUND},
+              {"", ERROR_INVALID_NAME},
+              {dir.Join(std::string("file\0x", 6)), ERROR_INVALID_NAME}};
   for (const auto& row : rows) {
     FileFinder finder;
     FileEntryInfo entry;
@@ -174,18 +160,14 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
     std::string path;
     ErrorCode code;  // 0: opens
   } rows[] = {
-      {file, 0},
       {dir.MakeLink("l", file), 0},
       {dir.Path(), ERROR_BAD_FILE_TYPE},
       {dir.MakeFifo("p"), ERROR_BAD_FILE_TYPE},  // refused at once, not waiting for a writer
       {"/dev/null", ERROR_BAD_FILE_TYPE},
-      {"/dev/zero", ERROR_BAD_FILE_TYPE},
       {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE},
       {dir.Join("missing"), ERROR_FILE_NOT_FOUND},
-      {dir.Join("missing/f"), ERROR_PATH_NOT_FOUND},
       {dir.Join("f/f"), ERROR_PATH_NOT_FOUND},
-      {"", ERROR_INVALID_NAME},
-  };
+      {"", ERROR_INVALID_NAME}};
   for (const auto& row : rows) {
     ReadOnlyFile reader;
     SetLastError(0);
@@ -194,13 +176,13 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
   }
 }
 
-TEST(ReadOnlyFile, EntryIsOfTheOpenedFile) {
+// Entry, Size and Read are of the file that was opened, whatever its path names by now.
+TEST(ReadOnlyFile, ReadsTheOpenedFileToTheEnd) {
   TempDir dir;
   ASSERT_TRUE(dir.Made());
-  const std::string path = dir.Write("f", "first");
+  const std::string path = dir.Write("f", "hello");
   ReadOnlyFile reader;
   ASSERT_TRUE(reader.Open(path));
-  // Another file put in its place afterwards does not count.
   ASSERT_EQ(::rename(dir.Write("g", "second and longer").c_str(), path.c_str()), 0);
   FileEntryInfo entry;
   ASSERT_TRUE(reader.Entry("f", entry));
@@ -208,10 +190,29 @@ TEST(ReadOnlyFile, EntryIsOfTheOpenedFile) {
   EXPECT_EQ(entry.m_size, 5u);
   EXPECT_EQ(entry.m_attributes, FILE_ATTRIBUTE_NORMAL);
   EXPECT_NE(entry.m_lastWriteTicks, 0u);
-  ASSERT_TRUE(reader.Close());
+  std::uint64_t size = 0;
+  ASSERT_TRUE(reader.Size(size));
+  EXPECT_EQ(size, 5u);
+  char buffer[8] = {};
+  std::size_t done = 0;
+  ASSERT_TRUE(reader.Read(buffer, 3, done));
+  EXPECT_EQ(std::string(buffer, done), "hel");
+  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
+  EXPECT_EQ(std::string(buffer, done), "lo");  // short only at the end
+  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
+  EXPECT_EQ(done, 0u);
+  EXPECT_TRUE(reader.Close());
+  EXPECT_TRUE(reader.Close());
   SetLastError(0);
   EXPECT_FALSE(reader.Entry("f", entry));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  SetLastError(0);
+  EXPECT_FALSE(reader.Read(buffer, 1, done));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  // A regular file whose first bytes cannot be read: the process's own page 0.
+  ASSERT_TRUE(reader.Open("/proc/self/mem"));
+  EXPECT_FALSE(reader.Read(buffer, 1, done));
+  EXPECT_EQ(GetLastError(), ERROR_READ_FAULT);
 }
 
 TEST(ParentDirectory, TakesTheStepAsTheSystemDoes) {
@@ -229,50 +230,23 @@ TEST(ParentDirectory, TakesTheStepAsTheSystemDoes) {
     std::string path;
     ErrorCode code;
     std::string parent;
-  } rows[] = {
-      {base + "/a/b", 0, base + "/a"},
-      {base + "/a/b/", 0, base + "/a"},
-      {base + "/lnk", 0, base + "/a"},  // the link's target's parent, not `base`
-      {"/", 0, "/"},
-      {base + "/missing", ERROR_FILE_NOT_FOUND, ""},
-      {base + "/file", ERROR_PATH_NOT_FOUND, ""},
-      {base + "/" + std::string(5000, 'n'), ERROR_FILENAME_EXCED_RANGE, ""},
-      {"", ERROR_INVALID_NAME, ""},
-  };
+  } rows[] = {{base + "/a/b", 0, base + "/a"},
+              {base + "/a/b/", 0, base + "/a"},
+              {base + "/lnk", 0, base + "/a"},  // the link's target's parent, not `base`
+              {"/", 0, "/"},
+              {base + "/missing", ERROR_FILE_NOT_FOUND, ""},
+              {base + "/file", ERROR_PATH_NOT_FOUND, ""},
+              {"", ERROR_INVALID_NAME, ""}};
   for (const auto& row : rows) {
     std::string parent;
     SetLastError(0);
     EXPECT_EQ(ParentDirectory(row.path, parent), row.code == 0) << row.path;
     EXPECT_EQ(GetLastError(), row.code) << row.path;
-    if (row.code == 0) {
-      EXPECT_EQ(parent, row.parent) << row.path;
-    }
+    EXPECT_EQ(parent, row.parent) << row.path;
   }
 }
 
-TEST(ReadOnlyFile, ReadsToTheEnd) {
-  TempDir dir;
-  ASSERT_TRUE(dir.Made());
-  ReadOnlyFile reader;
-  ASSERT_TRUE(reader.Open(dir.Write("f", "hello")));
-  std::uint64_t size = 0;
-  ASSERT_TRUE(reader.Size(size));
-  EXPECT_EQ(size, 5u);
-  char buffer[8] = {};
-  std::size_t done = 0;
-  ASSERT_TRUE(reader.Read(buffer, 3, done));
-  EXPECT_EQ(std::string(buffer, done), "hel");
-  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
-  EXPECT_EQ(std::string(buffer, done), "lo");  // short only at the end
-  ASSERT_TRUE(reader.Read(buffer, sizeof buffer, done));
-  EXPECT_EQ(done, 0u);
-  EXPECT_TRUE(reader.Close());
-  EXPECT_TRUE(reader.Close());
-  EXPECT_FALSE(reader.Read(buffer, 1, done));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-}
-
-TEST(Environment, LookUp) {
+TEST(ProcessEnvironment, VariablesExecutableAndCurrentDirectory) {
   ASSERT_EQ(::setenv("BITVANE_FS_TEST", "value=1", 1), 0);
   std::string value;
   EXPECT_TRUE(LookUpEnvironment("BITVANE_FS_TEST", value));
@@ -283,16 +257,12 @@ TEST(Environment, LookUp) {
   EXPECT_FALSE(LookUpEnvironment("", value));
   EXPECT_FALSE(LookUpEnvironment("BITVANE_FS_TEST_UNSET", value));
   ::unsetenv("BITVANE_FS_TEST");
-}
 
-TEST(ProcessPaths, ExecutableAndCurrentDirectory) {
   std::string path;
   ASSERT_TRUE(ExecutablePath(path));
-  EXPECT_EQ(path.front(), '/');
   EXPECT_TRUE(path.ends_with("/platform_test")) << path;
-  std::string directory;
-  ASSERT_TRUE(CurrentDirectory(directory));
-  EXPECT_EQ(directory.front(), '/');
+  ASSERT_TRUE(CurrentDirectory(path));
+  EXPECT_EQ(path.front(), '/');
 }
 
 }  // namespace

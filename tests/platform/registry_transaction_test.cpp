@@ -72,8 +72,7 @@ TEST_F(SqliteTransactionTest, StoresOnlyWhatWasCommitted) {
          (void)Exec(t.Connection(), "ROLLBACK");
          return t.Commit();
        },
-       SQLITE_ERROR, 0},
-  };
+       SQLITE_ERROR, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     ASSERT_EQ(Exec(m_db.get(), "DELETE FROM t"), SQLITE_OK);
