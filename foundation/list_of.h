@@ -139,6 +139,7 @@ class TNListOf : private NNonCopyable {
 
   // The value at index, or the shared default element beyond either end.
   [[nodiscard]] const T& Get(std::int64_t index) const noexcept {
+    if (!IsValidList(this)) return DefaultElement();
     const Node* node = NodeAt(index);
     return node != nullptr ? node->value : DefaultElement();
   }
