@@ -30,23 +30,14 @@ FreedMemoryProbe* g_activeProbe = nullptr;
   std::abort();
 }
 
-BlockHeader* HeaderOf(void* block) noexcept {
-  return reinterpret_cast<BlockHeader*>(static_cast<unsigned char*>(block) - sizeof(BlockHeader));
-}
-
-void* TryAllocate(std::size_t size, std::uint64_t form) noexcept {
-  if (size > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
-  auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
-  if (header == nullptr) return nullptr;
-  header->size = size;
-  header->form = form;
-  return header + 1;
-}
-
 // The standard loop: ask the new-handler for memory until it gives up.
 void* Allocate(std::size_t size, std::uint64_t form) {
+  if (size > kUnsized - sizeof(BlockHeader)) throw std::bad_alloc();
   for (;;) {
-    if (void* block = TryAllocate(size, form)) return block;
+    if (auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size))) {
+      *header = BlockHeader{size, form};
+      return header + 1;
+    }
     const std::new_handler handler = std::get_new_handler();
     if (handler == nullptr) throw std::bad_alloc();
     handler();
@@ -66,7 +57,7 @@ void* AllocateNoThrow(std::size_t size, std::uint64_t form) noexcept {
 struct FreedMemoryProbeAccess {
   static void Deallocate(void* block, std::uint64_t form, std::size_t size) noexcept {
     if (block == nullptr) return;
-    BlockHeader* header = HeaderOf(block);
+    auto* header = static_cast<BlockHeader*>(block) - 1;
     if (header->form != form) {
       Fail(header->form == kScalarForm || header->form == kArrayForm
                ? "scalar and array forms of new and delete mixed"

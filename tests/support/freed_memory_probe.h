@@ -1,23 +1,15 @@
 #pragma once
 // Finds out whether freed heap memory still holds a secret. A test executable that
-// links freed_memory_probe.cpp runs on its own global operator new and delete
-// (every form without an alignment argument), which keep each block's size. While
-// a FreedMemoryProbe is alive, every block freed through operator delete is searched
-// for the probe's needle before it goes back to the heap.
+// links freed_memory_probe.cpp runs on its own global operator new and delete (every
+// form without an alignment argument), which keep each block's size. While a
+// FreedMemoryProbe is alive, every block freed through operator delete is searched for
+// the probe's needle before it goes back to the heap. Any freed block counts, the
+// test's own strings too: keep the needle's source alive until the probe is gone. One
+// probe at a time, on one thread.
 //
-//   const std::u16string secret = u"...";        // outlives the probe
-//   {
-//     FreedMemoryProbe probe(secret);
-//     ... code that should wipe the secret before freeing it ...
-//     EXPECT_EQ(probe.Hits(), 0u);
-//   }
-//
-// Any freed block counts, including the test's own strings: keep the needle's
-// source alive until the probe is gone. One probe at a time, on one thread.
-//
-// The allocator also checks each delete against its new: a pointer that it did not
-// hand out, scalar against array forms, and a sized delete with the wrong size
-// stop the program with a message, as the sanitizer would without the replacement.
+// The allocator also stops the program with a message on a delete that does not match
+// its new (a stranger's pointer, scalar against array forms, a wrong size), as the
+// sanitizer would without the replacement.
 
 #include <cstddef>
 #include <string_view>

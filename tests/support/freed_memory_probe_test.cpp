@@ -10,65 +10,38 @@
 namespace bitvane {
 namespace {
 
-constexpr char kNeedle[] = "needle-0123";
-constexpr std::size_t kNeedleSize = sizeof kNeedle - 1;
-constexpr char kZeros[40] = {};
-
 // Volatile stores: an optimiser may not drop them as dead before the delete.
-void Store(void* target, const void* source, std::size_t size) {
+void* Store(void* target, const std::u16string& text, std::size_t bytes) {
   auto* to = static_cast<volatile unsigned char*>(target);
-  const auto* from = static_cast<const unsigned char*>(source);
-  for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+  const auto* from = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < bytes; ++i) to[i] = from[i];
+  return target;
 }
 
-TEST(FreedMemoryProbe, CountsBlocksThatStillHoldTheNeedle) {
-  FreedMemoryProbe probe(kNeedle, kNeedleSize);
-
-  char* atEnd = new char[40];
-  Store(atEnd + 40 - kNeedleSize, kNeedle, kNeedleSize);
-  delete[] atEnd;
-  EXPECT_EQ(probe.Hits(), 1u);
-
-  char* wiped = new char[40];
-  Store(wiped + 3, kNeedle, kNeedleSize);
-  Store(wiped, kZeros, 40);
-  delete[] wiped;
-
-  char* cut = new char[40];  // only the needle's first bytes, at the very end
-  Store(cut + 40 - 4, kNeedle, 4);
-  delete[] cut;
-  EXPECT_EQ(probe.Hits(), 1u);
-  EXPECT_EQ(probe.BlocksScanned(), 3u);
-}
-
-TEST(FreedMemoryProbe, SeesEveryFormOfDelete) {
+// What the wipe tests rely on: every form of delete is searched, to the block's last byte
+// and not beyond it.
+TEST(FreedMemoryProbe, SeesTheNeedleInEveryFormOfDeleteToTheBlocksEnd) {
   const std::u16string text = u"Zebra crossing at midnight";
   const std::size_t bytes = text.size() * sizeof(char16_t);
   FreedMemoryProbe probe(text);
-
   struct Holder {
     char16_t text[32];
   };
-  auto* scalar = new Holder{};
-  Store(scalar->text, text.data(), bytes);
-  delete scalar;
-
-  auto* array = new (std::nothrow) char16_t[64];
-  Store(array, text.data(), bytes);
-  delete[] array;
-
-  void* raw = ::operator new(bytes, std::nothrow);
-  Store(raw, text.data(), bytes);
-  ::operator delete(raw, std::nothrow);
-
+  delete static_cast<Holder*>(Store(new Holder{}, text, bytes));
+  delete[] static_cast<char16_t*>(Store(new (std::nothrow) char16_t[64], text, bytes));
+  ::operator delete(Store(::operator new(bytes, std::nothrow), text, bytes), std::nothrow);
+  ::operator delete(Store(::operator new(bytes), text, bytes));
   std::allocator<char16_t> allocator;  // frees through the sized delete
-  char16_t* sized = allocator.allocate(text.size());
-  Store(sized, text.data(), bytes);
-  allocator.deallocate(sized, text.size());
-
-  std::make_unique<char16_t[]>(64).reset();  // zeroed: no hit
-  EXPECT_EQ(probe.Hits(), 4u);
-  EXPECT_EQ(probe.BlocksScanned(), 5u);
+  allocator.deallocate(static_cast<char16_t*>(Store(allocator.allocate(text.size()), text, bytes)),
+                       text.size());
+  auto* atEnd = new unsigned char[bytes + 3];  // the needle in the last bytes
+  Store(atEnd + 3, text, bytes);
+  delete[] atEnd;
+  EXPECT_EQ(probe.Hits(), 6u);
+  delete[] static_cast<char*>(Store(new char[bytes - 1], text, bytes - 1));  // cut short
+  std::make_unique<char16_t[]>(64).reset();                                  // zeroed
+  EXPECT_EQ(probe.Hits(), 6u);
+  EXPECT_EQ(probe.BlocksScanned(), 8u);
 }
 
 TEST(FreedMemoryProbe, BlocksStaySixteenByteAligned) {
