@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <limits>
@@ -15,189 +14,114 @@ namespace {
 
 constexpr std::uint32_t kMax = 0xFFFFFFFFu;
 constexpr std::uint32_t kUntouched = 0xDEADBEEFu;
+constexpr std::uint64_t k64 = ~0ull;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr ErrorCode kData = ERROR_INVALID_DATA;
 constexpr ErrorCode kOverflow = ERROR_ARITHMETIC_OVERFLOW;
 
 // The first characters of a text, for failure messages.
 std::string Shown(const std::u16string& text) {
-  return std::string(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(
-                                                      std::min<std::size_t>(text.size(), 40)));
+  return std::string(text.begin(), text.begin() + std::min<std::ptrdiff_t>(text.size(), 40));
 }
 
-struct U32Row {
-  std::u16string text;
-  std::uint32_t radix;
-  std::uint32_t maximum;
-  ErrorCode error;  // 0 for success
-  std::uint32_t value;
-};
-
-TEST(ParseUnsigned32, WideAndNarrow) {
-  const std::u16string ones(32, u'1');
-  const std::u16string mega(1 << 20, u'0');
-  const std::u16string blanks(1 << 20, u' ');
-  const U32Row rows[] = {
-      {u"0x1F", 1, kMax, 0, 31},
-      {u"0X1f", 1, kMax, 0, 31},
-      {u"0b101", 1, kMax, 0, 5},
-      {u"017", 1, kMax, 0, 15},
-      {u"0x", 1, kMax, 0, 0},
-      {u"0b", 1, kMax, 0, 0},
-      {u"0 ", 1, kMax, 0, 0},
-      {u" \t42 \r\n", 1, kMax, 0, 42},
-      {u"08", 1, kMax, kData, 0},
-      {u"017x5", 1, kMax, kData, 0},
-      {u"4 2", 1, kMax, kData, 0},
-      {u"", 1, kMax, kData, 0},
-      {u"   ", 1, kMax, kData, 0},
-      {u"-1", 1, kMax, kData, 0},
-      {u"0x1g", 1, kMax, kData, 0},
-      {u"0b2", 1, kMax, kData, 0},
-      {u"\b1", 1, kMax, kData, 0},
-      // Exact 32-bit limits in every base, and the caller's maximum.
-      {u"4294967295", 1, kMax, 0, kMax},
-      {u"4294967296", 1, kMax, kOverflow, 0},
-      {u"0xFFFFFFFF", 1, kMax, 0, kMax},
-      {u"0x100000000", 1, kMax, kOverflow, 0},
-      {u"037777777777", 1, kMax, 0, kMax},
-      {u"040000000000", 1, kMax, kOverflow, 0},
-      {u"0b" + ones, 1, kMax, 0, kMax},
-      {u"0b1" + ones, 1, kMax, kOverflow, 0},
-      {u"300", 1, 255, kOverflow, 0},
-      {u"255", 1, 255, 0, 255},
-      // A given radix: its own digits, no prefix.
-      {u"ff", 16, kMax, 0, 255},
-      {u"0x10", 16, kMax, kData, 0},
-      {u"040904b0", 16, kMax, 0, 0x040904B0},
-      {u"100000000", 16, kMax, kOverflow, 0},
-      {u"zZ", 36, kMax, 0, 1295},
-      {u"1z141z3", 36, kMax, 0, kMax},
-      {u"1z141z4", 36, kMax, kOverflow, 0},
-      {u"102002022201221111210", 3, kMax, 0, kMax},
-      {u"3", 3, kMax, kData, 0},
-      {ones, 2, kMax, 0, kMax},
-      {u"1" + ones, 2, kMax, kOverflow, 0},
-      {u"777", 8, kMax, 0, 511},
-      {u"8", 8, kMax, kData, 0},
-      {u"0x1", 10, kMax, kData, 0},
-      {u"", 16, kMax, kData, 0},
-      {u"1 x", 16, kMax, kData, 0},
-      {u"1", 0, kMax, ERROR_INVALID_PARAMETER, 0},
-      {u"1", 37, kMax, ERROR_INVALID_PARAMETER, 0},
-      // Megabyte texts.
-      {blanks + mega + u"4294967295" + blanks, 10, kMax, 0, kMax},
-      {mega + u"17", 1, kMax, 0, 15},
-      {u"0x" + mega + u"1", 1, kMax, 0, 1},
-      {blanks, 1, kMax, kData, 0},
-      {std::u16string(1 << 20, u'9'), 10, kMax, kOverflow, 0},
-  };
-  for (const U32Row& row : rows) {
-    const std::string narrow(row.text.begin(), row.text.end());
-    for (const bool wide : {true, false}) {
-      SetLastError(ERROR_NOT_FOUND);
-      std::uint32_t out = kUntouched;
-      const bool ok =
-          ParseUnsigned32(wide ? static_cast<const void*>(row.text.c_str()) : narrow.c_str(),
-                          row.radix, wide, row.maximum, out);
-      const std::string where =
-          Shown(row.text) + " radix " + std::to_string(row.radix) + (wide ? " wide" : " narrow");
-      EXPECT_EQ(ok, row.error == 0) << where;
-      EXPECT_EQ(GetLastError(), row.error) << where;
-      EXPECT_EQ(out, row.error == 0 ? row.value : kUntouched) << where;
-    }
+// Reads `text` wide and narrow with `form`, which must agree: the magnitude, with a "-"
+// when negative, or on failure "data" or "overflow", with the out-value unchanged.
+std::string Read(const std::string& text, IntegerForm form) {
+  std::string results[2];
+  for (const bool wide : {true, false}) {
+    SetLastError(ERROR_NOT_FOUND);
+    IntegerText out{kUntouched, true};
+    const bool ok = wide ? ReadIntegerText(std::u16string(text.begin(), text.end()), form, out)
+                         : ReadIntegerText(std::string_view(text), form, out);
+    const ErrorCode error = GetLastError();
+    EXPECT_TRUE(ok ? error == ERROR_SUCCESS : out.magnitude == kUntouched && out.negative);
+    results[wide] = ok                   ? (out.negative ? "-" : "") + std::to_string(out.magnitude)
+                    : error == kData     ? "data"
+                    : error == kOverflow ? "overflow"
+                                         : "?";
   }
-  std::uint32_t out = kUntouched;
-  EXPECT_FALSE(ParseUnsigned32(nullptr, 10, true, kMax, out));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(results[0], results[1]) << "narrow against wide";
+  return results[1];
 }
 
-TEST(ParseUnsigned32, EverySingleCharacter) {
-  for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) {
-    const char16_t c = static_cast<char16_t>(unit);
-    const char16_t text[] = {c, 0};
-    const bool decimal = c >= u'0' && c <= u'9';
-    const bool alnum = decimal || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    std::uint32_t out = 0;
-    EXPECT_EQ(ParseUnsigned32(text, 1, true, kMax, out), decimal) << unit;
-    EXPECT_EQ(ParseUnsigned32(text, 36, true, kMax, out), alnum) << unit;
-    EXPECT_EQ(GetLastError(), alnum ? ERROR_SUCCESS : kData) << unit;
-  }
-  // A byte from 0x80 up is neither digit nor blank, not even 0x85 or 0xA0.
-  for (int byte = 1; byte <= 0xFF; ++byte) {
-    const char narrow[] = {'1', static_cast<char>(byte), 0};
-    const char16_t wide[] = {u'1', static_cast<char16_t>(byte), 0};
-    std::uint32_t fromNarrow = kUntouched;
-    std::uint32_t fromWide = kUntouched;
-    const bool ok = ParseUnsigned32(narrow, 36, false, kMax, fromNarrow);
-    EXPECT_EQ(ok, byte < 0x80 && ParseUnsigned32(wide, 36, true, kMax, fromWide)) << byte;
-    EXPECT_EQ(fromNarrow, fromWide) << byte;
-  }
-  std::uint32_t out = 0;
-  EXPECT_TRUE(ParseUnsigned32(u"1\u0085", 1, true, kMax, out));
-  EXPECT_FALSE(ParseUnsigned32(u"1\u00A0", 1, true, kMax, out));  // no-break space
-}
-
-// The shared reader: its sign, its width and its ends, over wide and narrow text.
-TEST(ReadIntegerText, SignWidthAndEnds) {
-  constexpr std::uint64_t k32 = kMax, k64 = ~0ull;
-  const std::string ones(64, '1');
+// The shared reader of every integer reader; the megabyte rows prove linear time.
+TEST(ReadIntegerText, Table) {
+  constexpr IntegerForm kAuto{}, kSigned{1, true}, k255{16, false, 255}, k32{1, false, kMax};
+  const std::string mega(1 << 20, '0');
+  const std::string blanks(1 << 20, ' ');
   const struct {
     std::string text;
     IntegerForm form;
-    ErrorCode error;  // 0 for success
-    std::uint64_t magnitude;
-    bool negative;
+    std::string result;
   } rows[] = {
-      {"-5", {1, true, k64}, 0, 5, true},
-      {" + 0x10 ", {1, true, k64}, 0, 16, false},
-      {"-\t017", {1, true, k64}, 0, 15, true},
-      {"-0", {1, true, k64}, 0, 0, true},
-      {"-ff", {16, true, k64}, 0, 255, true},
-      {"-", {1, true, k64}, kData, 0, false},
-      {" + ", {1, true, k64}, kData, 0, false},
-      {"+-5", {1, true, k64}, kData, 0, false},
-      {"- -5", {1, true, k64}, kData, 0, false},
-      {"5-", {1, true, k64}, kData, 0, false},
-      {"0x-5", {1, true, k64}, kData, 0, false},
-      {"-5", {1, false, k64}, kData, 0, false},
-      {"+5", {10, false, k64}, kData, 0, false},
+      {"0X1f", kAuto, "31"},
+      {"0b101", kAuto, "5"},
+      {"0B", kAuto, "0"},
+      {"017", kAuto, "15"},
+      {"0 ", kAuto, "0"},
+      {" \t42 \r\n", kAuto, "42"},
+      {"08", kAuto, "data"},
+      {"4 2", kAuto, "data"},
+      {"   ", kAuto, "data"},
+      {"-1", kAuto, "data"},
+      {"\b1", kAuto, "data"},  // backspace is no blank here
+      {"0x10", {16}, "data"},  // a given radix takes no prefix
+      {"aA", {11}, "120"},
+      {"zZ", {36}, "1295"},
+      {"-\t017", kSigned, "-15"},
+      {" + 0x10 ", kSigned, "16"},
+      {" + ", kSigned, "data"},
+      {"+-5", kSigned, "data"},
       // The width stops the digits at once; a wider one leaves the text to be judged.
-      {"4294967296x", {1, false, k32}, kOverflow, 0, false},
-      {"4294967296x", {1, false, k64}, kData, 0, false},
-      {"4294967296", {1, false, k64}, 0, 1ull << 32, false},
-      {"18446744073709551615", {1, false, k64}, 0, k64, false},
-      {"18446744073709551616", {1, false, k64}, kOverflow, 0, false},
-      {"0xFFFFFFFFFFFFFFFF", {1, false, k64}, 0, k64, false},
-      {"0x1FFFFFFFFFFFFFFFF", {1, false, k64}, kOverflow, 0, false},
-      {"01777777777777777777777", {1, false, k64}, 0, k64, false},
-      {"02000000000000000000000", {1, false, k64}, kOverflow, 0, false},
-      {"0b" + ones, {1, false, k64}, 0, k64, false},
-      {"0b1" + ones, {1, false, k64}, kOverflow, 0, false},
-      {"3w5e11264sgsf", {36, false, k64}, 0, k64, false},
-      {"3w5e11264sgsg", {36, false, k64}, kOverflow, 0, false},
-      {"ff", {16, false, 255}, 0, 255, false},
-      {"100", {16, false, 255}, kOverflow, 0, false},
-      {"0", {1, false, 0}, 0, 0, false},
-      {"1", {1, false, 0}, kOverflow, 0, false},
-      // A NUL ends the text.
-      {std::string("12\0x", 4), {1, false, k64}, 0, 12, false},
-      {std::string("-\0 1", 4), {1, true, k64}, kData, 0, false},
-      {std::string("0\0", 2), {1, false, k64}, 0, 0, false},
+      {"4294967296x", k32, "overflow"},
+      {"4294967296x", kAuto, "data"},
+      {"18446744073709551615", kAuto, "18446744073709551615"},
+      {"18446744073709551616", kAuto, "overflow"},
+      {"0x1FFFFFFFFFFFFFFFF", kAuto, "overflow"},
+      {"ff", k255, "255"},
+      {std::string("12\0x", 4), kAuto, "12"},  // a NUL ends the text
+      {std::string("-\0 1", 4), kSigned, "data"},
+      {blanks + mega + "4294967295" + blanks, {10}, "4294967295"},
+      {"0x" + mega + "1", kAuto, "1"},
+      {std::string(1 << 20, '9'), kAuto, "overflow"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(Read(row.text, row.form), row.result) << row.text.substr(0, 40);
+}
+
+TEST(ParseUnsigned32, RadixMaximumAndTextWidth) {
+  const struct {
+    const char* text;
+    std::uint32_t radix;
+    std::uint32_t maximum;
+    ErrorCode error;  // 0 for success
+    std::uint32_t value;
+  } rows[] = {
+      {"4294967295", 10, kMax, 0, kMax},
+      {"4294967296", 1, kMax, kOverflow, 0},
+      {"255", 1, 255, 0, 255},
+      {"256", 1, 255, kOverflow, 0},
+      {"zz", 36, kMax, 0, 1295},
+      {"1", 0, kMax, ERROR_INVALID_PARAMETER, 0},
+      {"1", 37, kMax, ERROR_INVALID_PARAMETER, 0},
+      {"1\x85", 1, kMax, kData, 0},  // a byte from 0x80 up is no blank
   };
   for (const auto& row : rows) {
-    const std::u16string wide(row.text.begin(), row.text.end());
-    for (const bool isWide : {true, false}) {
-      SetLastError(ERROR_NOT_FOUND);
-      IntegerText out{kUntouched, true};
-      const bool ok = isWide ? ReadIntegerText(wide, row.form, out)
-                             : ReadIntegerText(std::string_view(row.text), row.form, out);
-      const std::string where = row.text.substr(0, 40) + (isWide ? " wide" : " narrow");
-      EXPECT_EQ(ok, row.error == 0) << where;
-      EXPECT_EQ(GetLastError(), row.error) << where;
-      EXPECT_EQ(out.magnitude, row.error == 0 ? row.magnitude : kUntouched) << where;
-      EXPECT_EQ(out.negative, row.error == 0 ? row.negative : true) << where;
-    }
+    SCOPED_TRACE(row.text);
+    SetLastError(ERROR_NOT_FOUND);
+    std::uint32_t out = kUntouched;
+    EXPECT_EQ(ParseUnsigned32(row.text, row.radix, false, row.maximum, out), row.error == 0);
+    EXPECT_EQ(GetLastError(), row.error);
+    EXPECT_EQ(out, row.error == 0 ? row.value : kUntouched);
+  }
+  std::uint32_t out = kUntouched;
+  EXPECT_TRUE(ParseUnsigned32(u"1\u0085", 1, true, kMax, out));  // blank when wide
+  EXPECT_EQ(out, 1u);
+  EXPECT_FALSE(ParseUnsigned32(nullptr, 10, true, kMax, out));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  for (const char c : std::string("/:@[`{")) {  // the neighbours of the digit ranges
+    const char text[] = {c, 0};
+    EXPECT_FALSE(ParseUnsigned32(text, 36, false, kMax, out)) << c;
   }
 }
 
@@ -205,91 +129,58 @@ TEST(ParseDouble, Texts) {
   const std::u16string blanks(1 << 20, u' ');
   const struct {
     std::u16string text;
-    bool ok;
     double value;
   } rows[] = {
-      {u"12.5", true, 12.5},
-      {u"-1e3", true, -1000},
-      {u"-1D3", true, -1000},
-      {u"1d+2", true, 100},
-      {u"1E-2", true, 0.01},
-      {u".5", true, 0.5},
-      {u".", true, 0},
-      {u"-.", true, -0.0},
-      {u"1e", true, 1},
-      {u"1e+", true, 1},
-      {u"1.", true, 1},
-      {u" 7 ", true, 7},
-      {u"+ 7", true, 7},
-      {u"-0", true, -0.0},
-      {u"\b1\u3000\u00A0", true, 1},
-      {u"+", false, 0},
-      {u"", false, 0},
-      {u"  ", false, 0},
-      {u"1.2.3", false, 0},
-      {u"1x", false, 0},
-      {u"e5", false, 0},
-      {u"1e5e", false, 0},
-      {u"1 2", false, 0},
-      {u"- -1", false, 0},
-      {u"1e+-2", false, 0},
-      {u"1e2.5", false, 0},
-      {u"\u20281", false, 0},
-      {u"inf", false, 0},
+      {u"-1e3", -1000},
+      {u"-1D3", -1000},
+      {u"1d+2", 100},
+      {u"1E-2", 0.01},
+      {u".5", 0.5},
+      {u"-.", -0.0},
+      {u"1e+", 1},
+      {u"1.", 1},
+      {u"+ 7 ", 7},
+      {u"\b1\u3000\u00A0", 1},
       // The nearest double, not an accumulation of rounding errors.
-      {u"0.1", true, 0.1},
-      {u"12.34", true, 12.34},
-      {u"123456789012345678901234567890", true, 123456789012345678901234567890.0},
-      {u"2.2250738585072014e-308", true, std::numeric_limits<double>::min()},
-      {u"4.9406564584124654e-324", true, std::numeric_limits<double>::denorm_min()},
-      {u"1.7976931348623157e308", true, std::numeric_limits<double>::max()},
-      {u"9007199254740993", true, 9007199254740992.0},  // a tie goes to even
-      {u"9007199254740993." + std::u16string(1000, u'0') + u"1", true, 9007199254740994.0},
+      {u"0.1", 0.1},
+      {u"123456789012345678901234567890", 123456789012345678901234567890.0},
+      {u"4.9406564584124654e-324", std::numeric_limits<double>::denorm_min()},
+      {u"1.7976931348623157e308", std::numeric_limits<double>::max()},
+      {u"9007199254740993", 9007199254740992.0},  // a tie goes to even
+      {u"9007199254740993." + std::u16string(1000, u'0') + u"1", 9007199254740994.0},
       // Out of range: infinities and zeros, never a NaN.
-      {u"1.7976931348623159e308", true, kInf},
-      {u"-1e400", true, -kInf},
-      {u"-1e-400", true, -0.0},
-      {u"0e99999999999999999999999", true, 0.0},
-      {u"1e99999999999999999999999", true, kInf},
-      {u"1e-99999999999999999999999", true, 0.0},
+      {u"1.7976931348623159e308", kInf},
+      {u"-1e400", -kInf},
+      {u"-1e-400", -0.0},
+      {u"1e99999999999999999999999", kInf},
+      {u"1e-99999999999999999999999", 0.0},
       // Megabyte texts.
-      {blanks + u"5" + blanks, true, 5},
-      {blanks + u"x", false, 0},
-      {u"0." + std::u16string(999999, u'0') + u"1e1000000", true, 1},
-      {u"1" + std::u16string(1000000, u'0') + u"e-1000000", true, 1},
-      {std::u16string(1 << 20, u'9'), true, kInf},
-      {u"1e" + blanks.substr(1) + u"0", false, 0},
+      {blanks + u"5" + blanks, 5},
+      {u"0." + std::u16string(999999, u'0') + u"1e1000000", 1},
+      {u"1" + std::u16string(1000000, u'0') + u"e-1000000", 1},
+      {std::u16string(1 << 20, u'9'), kInf},
   };
   for (const auto& row : rows) {
     SetLastError(ERROR_NOT_FOUND);
     double out = -12345.0;
-    EXPECT_EQ(ParseDouble(row.text.c_str(), out), row.ok) << Shown(row.text);
+    EXPECT_TRUE(ParseDouble(row.text.c_str(), out)) << Shown(row.text);
     // Bit for bit, so that -0 differs from +0.
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(out),
-              std::bit_cast<std::uint64_t>(row.ok ? row.value : -12345.0))
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(out), std::bit_cast<std::uint64_t>(row.value))
         << Shown(row.text) << " gave " << out;
     EXPECT_EQ(GetLastError(), ERROR_NOT_FOUND) << Shown(row.text);
   }
-  double out = 5.0;
-  EXPECT_FALSE(ParseDouble(nullptr, out));
-  EXPECT_EQ(out, 5.0);
-
-  for (std::uint32_t unit = 1; unit <= 0xFFFF; ++unit) {
-    const char16_t text[] = {static_cast<char16_t>(unit), 0};
-    const bool digit = unit >= u'0' && unit <= u'9';
-    out = 0.0;
-    EXPECT_EQ(ParseDouble(text, out), digit || unit == u'.') << unit;
-    EXPECT_EQ(out, digit ? unit - u'0' : 0.0) << unit;
+  for (const char16_t* text : {u"  ", u"1.2.3", u"e5", u"1 2", u"- -1", u"1e+-2", u"1e2.5",
+                               u"\u20281", static_cast<const char16_t*>(nullptr)}) {
+    double out = 5.0;
+    EXPECT_FALSE(ParseDouble(text, out));
+    EXPECT_EQ(out, 5.0);
   }
 }
 
 TEST(IsFinite, ExponentField) {
-  EXPECT_TRUE(IsFinite(-0.0));
-  EXPECT_TRUE(IsFinite(std::numeric_limits<double>::denorm_min()));
   EXPECT_TRUE(IsFinite(-std::numeric_limits<double>::max()));
   EXPECT_FALSE(IsFinite(-kInf));
   EXPECT_FALSE(IsFinite(std::bit_cast<double>(std::uint64_t{0x7FF0000000000001u})));  // NaN
-  EXPECT_FALSE(IsFinite(std::bit_cast<double>(std::uint64_t{0xFFFFFFFFFFFFFFFFu})));
 }
 
 }  // namespace

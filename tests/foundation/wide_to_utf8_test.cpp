@@ -9,45 +9,49 @@
 namespace bitvane {
 namespace {
 
-TEST(WideToUtf8, EncodesAndRoundTripsThroughTheDecoder) {
-  EXPECT_EQ(WideToUtf8(u"A\u00E9\u20AC\U0001F600"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-  EXPECT_EQ(WideToUtf8(std::u16string(1, u'\0')), std::string(1, '\0'));
-  // A lone surrogate of either kind becomes U+FFFD.
-  EXPECT_EQ(WideToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
-  EXPECT_EQ(WideToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
-  for (char32_t c = 1; c <= 0xFFFF; ++c) {
+// Every code point outside the surrogates: its bytes at each length boundary, and its
+// way from UTF-16 through both conversions and NextCodePoint back to itself.
+TEST(WideToUtf8, EveryCodePointRoundTrips) {
+  EXPECT_EQ(WideToUtf8(u"\x7F\x80\u07FF\u0800\uFFFF"),
+            "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
+  EXPECT_EQ(WideToUtf8(u"\U00010000\U0010FFFF"), "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
-    const std::u16string text(1, static_cast<char16_t>(c));
+    std::u16string text(1, static_cast<char16_t>(c));
+    if (c >= 0x10000) {
+      text = {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+              static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+    }
     const std::string utf8 = WideToUtf8(text);
-    ASSERT_EQ(AnsiToWide(utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())), text)
-        << static_cast<std::uint32_t>(c);
+    std::size_t i = 0;
+    if (NextCodePoint(text, i) != c || i != text.size() ||
+        AnsiToWide(utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())) != text) {
+      FAIL() << "U+" << std::hex << static_cast<std::uint32_t>(c);
+    }
   }
 }
 
-// Pairs in order make one code point; anything else of a surrogate is U+FFFD on its own.
-TEST(NextCodePoint, PairsAndLoneSurrogates) {
+// Pairs in order make one code point; anything else of a surrogate is U+FFFD on its
+// own, or itself when kept.
+TEST(NextCodePoint, LoneSurrogates) {
   const struct {
     std::u16string text;
     std::vector<char32_t> codePoints;
+    std::vector<char32_t> kept;
   } rows[] = {
-      {u"A\u00E9", {U'A', 0xE9}},
-      {u"\xD800\xDC00\xDBFF\xDFFF", {0x10000, 0x10FFFF}},
-      {u"\xDC00\xD800", {0xFFFD, 0xFFFD}},
-      {u"\xD800\xD800\xDC00", {0xFFFD, 0x10000}},
-      {u"\xD83Dx", {0xFFFD, U'x'}},
-      {u"x\xDBFF", {U'x', 0xFFFD}},
-      {std::u16string(u"\0\xFFFF", 2), {0, 0xFFFF}},
+      {u"\xDC00\xD800", {0xFFFD, 0xFFFD}, {0xDC00, 0xD800}},
+      {u"\xD800\xD800\xDC00", {0xFFFD, 0x10000}, {0xD800, 0x10000}},
+      {u"\xD83Dx", {0xFFFD, U'x'}, {0xD83D, U'x'}},
+      {u"\xDBFF\xE000", {0xFFFD, 0xE000}, {0xDBFF, 0xE000}},
   };
   for (const auto& row : rows) {
-    std::vector<char32_t> decoded;
+    std::vector<char32_t> decoded, kept;
     for (std::size_t i = 0; i < row.text.size();) decoded.push_back(NextCodePoint(row.text, i));
-    EXPECT_EQ(decoded, row.codePoints) << WideToUtf8(row.text);
-    // Kept, a lone surrogate stands where U+FFFD stood, and nothing else changes.
-    std::vector<char32_t> kept;
     for (std::size_t i = 0; i < row.text.size();) kept.push_back(NextCodePoint(row.text, i, true));
-    for (char32_t& c : kept) c = c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
-    EXPECT_EQ(kept, row.codePoints) << WideToUtf8(row.text);
+    EXPECT_EQ(decoded, row.codePoints) << WideToUtf8(row.text);
+    EXPECT_EQ(kept, row.kept) << WideToUtf8(row.text);
   }
+  EXPECT_EQ(WideToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
 }
 
 }  // namespace
