@@ -88,7 +88,7 @@ bool NRegKey::FindRoot(std::u16string_view name, RegHandle& root) noexcept {
 }
 
 bool NRegKey::Open(std::u16string_view path, std::uint32_t access) {
-  if (!Close()) return false;
+  (void)Close();  // a handle gone stale is let go all the same
   NSTRList parts;
   parts.SplitAtBackslash(path);
   RegHandle root = 0;
@@ -116,7 +116,7 @@ bool NRegKey::Open(std::u16string_view path, std::uint32_t access) {
 }
 
 bool NRegKey::OpenPath(RegHandle root, std::u16string_view subpath, std::uint32_t access) {
-  if (!Close()) return false;
+  (void)Close();  // a handle gone stale is let go all the same
   if (root == 0) {
     StoreError(ERROR_INVALID_PARAMETER);
     return false;
