@@ -3,26 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "tests/support/cli_run.h"
 
 namespace bitvane::cli {
 namespace {
 
-using CliRun = test::CliOutcome;
+using Outcome = test::CliOutcome;
 
-CliRun Convert(const std::vector<std::string>& args) {
+Outcome Convert(const std::vector<std::string>& args) {
   return test::RunCli(RunConvert, args);
 }
 
 nlohmann::json Json(std::vector<std::string> args) {
   args.insert(args.begin(), "--json");
-  const CliRun run = Convert(args);
-  return nlohmann::json::parse(run.out);
+  return nlohmann::json::parse(Convert(args).out);
 }
 
-// The views of a JSON report by field name.
+// The input text of a JSON report's view.
 std::string Input(const nlohmann::json& report, const std::string& name) {
   for (const auto& view : report["views"]) {
     if (view["name"] == name) return view["input"];
@@ -37,31 +35,24 @@ TEST(ConvertCommand, ExitStatus) {
   } rows[] = {
       {{}, 0},
       {{"byte0=1", "--swap", "huge-b", "double=2.5"}, 0},
-      {{"byte0=256"}, 1},
       {{"byte0=x", "byte1=1"}, 1},  // a later success does not hide the rejection
-      {{"byte8=1"}, 2},
-      {{"--swap", "sideways"}, 2},
       {{"--swap"}, 2},
       {{"--value", "12345678901234567"}, 2},
-      {{"--value=xyz"}, 2},
+      {{"--value=0xg"}, 2},
       {{"--value"}, 2},
-      {{"loose"}, 2},
       {{"--help"}, 0},
-      {{"--help", "--json"}, 2},  // the help has no JSON form
-      {{"--json", "-h"}, 2},
+      {{"--json", "-h"}, 2},  // the help has no JSON form
   };
   for (const auto& row : rows) {
-    const CliRun run = Convert(row.args);
+    const Outcome run = Convert(row.args);
     EXPECT_EQ(run.status, row.status) << ::testing::PrintToString(row.args) << run.err;
-    if (row.status == 2) {
-      EXPECT_NE(run.err.find("Usage:"), std::string::npos);
-    }
+    EXPECT_EQ(run.err.find("Usage:") != std::string::npos, row.status == 2) << run.err;
   }
   EXPECT_EQ(Convert({"byte3=-129"}).err, "bitvane-cli: byte3: Byte #3 out of range\n");
 }
 
 TEST(ConvertCommand, JsonReport) {
-  const auto report = Json({"--value", "0x0123456789abcdef", "--swap=dw", "low-int=zz"});
+  auto report = Json({"--value", "0X0123456789abcDEF", "--swap=dw", "low-int=zz"});
   EXPECT_EQ(report["value"], "89ABCDEF01234567");
   EXPECT_EQ(report["status"], "Invalid Low Integer (32-bit) value");
   EXPECT_EQ(report["error"], true);
@@ -72,34 +63,24 @@ TEST(ConvertCommand, JsonReport) {
   EXPECT_EQ(Input(report, "Low Integer (32-bit)"), "zz");  // stays as typed
   EXPECT_EQ(report["views"][8]["info"].get<std::string>().find("0x01234567 = "), 0u);
   EXPECT_NE(report["views"][8]["info"].get<std::string>().find("\r\n"), std::string::npos);
-}
-
-TEST(ConvertCommand, TypedTextsStayUntilRewritten) {
-  auto report = Json({"byte0=1", "double=1e3"});
+  // A typed text stays until another view's text rewrites it.
+  report = Json({"byte0=1", "double=1e3"});
   EXPECT_EQ(Input(report, "Double"), "1e3");
   EXPECT_EQ(report["error"], false);
   report = Json({"double=1e3", "byte0=1"});
   EXPECT_EQ(Input(report, "Double"), "1000");  // rewritten: 1e3 plus one unit in the last place
-  EXPECT_EQ(Input(report, "Byte #0"), "1");
-  // The text after the first '=' is taken whole, blanks and '=' included.
-  report = Json({"low-int=  12  "});
-  EXPECT_EQ(Input(report, "Low Integer (32-bit)"), "  12  ");
-  EXPECT_EQ(report["value"], "000000000000000C");
-  report = Json({"low-int='=='"});
-  EXPECT_EQ(report["value"], "0000000000003D3D");
+  // The text after the first '=' is taken whole, '=' included.
+  EXPECT_EQ(Json({"low-int='=='"})["value"], "0000000000003D3D");
+  EXPECT_EQ(Json({"--value=fF"})["value"], "00000000000000FF");
 }
 
-TEST(ConvertCommand, PlainLayout) {
-  const CliRun run = Convert({"byte0=0x41"});
-  EXPECT_EQ(run.status, 0);
+TEST(ConvertCommand, PlainLayoutAndHelp) {
+  const Outcome run = Convert({"byte0=0x41"});
   EXPECT_EQ(run.out.find("Status  (no problem)\nValue   0000000000000041\n"), 0u);
   EXPECT_NE(run.out.find("Byte #0               input  0x41\n"
                          "                      info   0x41\n"
                          "                             65U\n"),
             std::string::npos);
-}
-
-TEST(ConvertCommand, HelpListsEveryMode) {
   const std::string help = Convert({"--help"}).out;
   for (const char* mode : {"bitvane-cli describe FILE", "bitvane-cli --version",
                            "bitvane-cli settings [--reset]", "bitvane-cli describe --help"}) {
@@ -110,15 +91,13 @@ TEST(ConvertCommand, HelpListsEveryMode) {
 // Neither a typed text nor an argument can forge a line or act on the terminal; the
 // JSON report keeps the texts as they are.
 TEST(ConvertCommand, PlainOutputIsEscaped) {
-  const CliRun run = Convert({"double=1.5\nStatus (forged)", "low-int=\x1B[2J\xE2\x80\xAE"});
+  const Outcome run = Convert({"double=1.5\nStatus (forged)", "low-int=\x1B[2J\xE2\x80\xAE"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out.find("\nStatus (forged)"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nDouble                input  1.5\\nStatus (forged)\n"),
             std::string::npos);
   EXPECT_NE(run.out.find("\nLow Integer (32-bit)  input  \\u001B[2J\\u202E\n"), std::string::npos);
   EXPECT_EQ(run.out.find('\x1B'), std::string::npos);
-  const auto report = Json({"double=1.5\nStatus (forged)"});
-  EXPECT_EQ(Input(report, "Double"), "1.5\nStatus (forged)");
+  EXPECT_EQ(Input(Json({"double=1.5\nStatus (forged)"}), "Double"), "1.5\nStatus (forged)");
 
   const struct {
     std::vector<std::string> args;
@@ -130,7 +109,7 @@ TEST(ConvertCommand, PlainOutputIsEscaped) {
       {{"--help", "--json"}, "bitvane-cli: --help has no JSON form"},
   };
   for (const auto& row : rows) {
-    const CliRun failed = Convert(row.args);
+    const Outcome failed = Convert(row.args);
     EXPECT_EQ(failed.status, 2) << ::testing::PrintToString(row.args);
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')), row.err);

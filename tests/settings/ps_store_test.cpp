@@ -2,63 +2,42 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "foundation/crc32.h"
-#include "platform/registry.h"
+#include "platform/registry_names.h"
 #include "settings/bitvane_settings.h"
 #include "settings/ps_str_list_entry.h"
-#include "tests/support/temp_dir.h"
+#include "settings/reg_key.h"
+#include "tests/support/registry_helpers.h"
 #include "tests/support/unprivileged.h"
 
 namespace bitvane {
 namespace {
 
-constexpr char16_t kKeyPath[] = u"Software\\Kelmo\\Bitvane\\Settings";
+using namespace std::string_literals;
+using Stored = std::pair<std::uint32_t, std::string>;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (const int v : values) bytes.push_back(static_cast<char>(v));
-  return bytes;
-}
-
-std::string Utf16Bytes(std::u16string_view text) {
-  std::string bytes;
-  for (const char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return bytes;
-}
+constexpr char16_t kKeyPath[] = u"HKCU\\Software\\Kelmo\\Bitvane\\Settings";
+constexpr const char16_t* kSubPath = kKeyPath + 5;  // below HKCU
 
 std::string FileBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
+std::vector<std::u16string> Items(const NSTRList& list) {
+  return {list.begin(), list.end()};
 }
 
 // The program's five settings over a temporary hive, as the start-up binds them.
-class SettingsStore : public ::testing::Test {
+class SettingsStore : public test::TempHiveTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.Made());
-    SetRegistryHivePath(Hive());
-  }
-  void TearDown() override { SetRegistryHivePath(std::string()); }
-
-  std::string Hive() const { return m_dir.Join("config/bitvane/registry.sqlite3"); }
+  SettingsStore() : TempHiveTest("config/bitvane/registry.sqlite3") {}
 
   struct Run {
     unsigned int low = 0, high = 0;
@@ -70,150 +49,127 @@ class SettingsStore : public ::testing::Test {
       EXPECT_TRUE(store.InitFromApp(kSettingsRegistryKey, kShippedAppName));
       EXPECT_TRUE(AddBitvaneSettings(store, {&low, &high, &floats, &doubles, &dark}));
     }
-    std::uint32_t LoadedCount() {
-      std::uint32_t count = 0;
-      for (auto name :
-           {kValueLowName, kValueHighName, kFloatFormatsName, kDoubleFormatsName, kDarkThemeName}) {
-        count += store.FindEntry(name)->Loaded() ? 1 : 0;
-      }
-      return count;
-    }
+    bool Loaded(std::u16string_view name) { return store.FindEntry(name)->Loaded(); }
   };
 
-  // Stores a raw value under the settings key.
   static void Put(std::u16string_view name, std::uint32_t type, const std::string& bytes) {
-    RegHandle key = 0;
-    ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, kKeyPath, KEY_READ | KEY_WRITE, &key, nullptr), 0u);
-    ASSERT_EQ(RegSetValue(key, std::u16string(name).c_str(), type,
-                          reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                          static_cast<std::uint32_t>(bytes.size())),
-              0u);
-    ASSERT_EQ(RegCloseKey(key), 0u);
+    ASSERT_EQ(
+        test::StoreValue(HKEY_CURRENT_USER, kSubPath, std::u16string(name).c_str(), type, bytes),
+        0u);
   }
-
-  // The stored type and bytes of a value; type REG_NONE with no bytes when missing.
-  static std::pair<std::uint32_t, std::string> Get(std::u16string_view name) {
-    RegHandle key = 0;
-    if (RegOpenKey(HKEY_CURRENT_USER, kKeyPath, KEY_READ, &key) != 0) return {REG_NONE, {}};
-    std::uint32_t type = REG_NONE, size = 4096;
-    std::string bytes(size, '\0');
-    const std::u16string valueName(name);
-    if (RegQueryValue(key, valueName.c_str(), &type, reinterpret_cast<std::uint8_t*>(bytes.data()),
-                      &size) != 0) {
-      type = REG_NONE, size = 0;
-    }
-    (void)RegCloseKey(key);
-    bytes.resize(size);
-    return {type, bytes};
+  // The stored type and bytes of a value; REG_NONE with no bytes when missing.
+  static Stored Get(std::u16string_view name) {
+    NRegKey key;
+    NRegKey::Value value;
+    if (!key.Open(kKeyPath, KEY_READ) || !key.QueryValue(value, name)) return {REG_NONE, {}};
+    return {value.Type(), std::string(reinterpret_cast<const char*>(value.Data()), value.Size())};
   }
-
-  test::TempDir m_dir;
 };
 
-TEST_F(SettingsStore, FirstRunWithoutChangesWritesNothing) {
-  Run run(true);
-  EXPECT_TRUE(run.store.LoadAll());
-  EXPECT_EQ(run.LoadedCount(), 0u);
-  EXPECT_EQ(run.low, 0u);
-  EXPECT_TRUE(run.dark);  // the default stays
-  EXPECT_TRUE(run.store.SaveAll());
-  EXPECT_FALSE(Exists(m_dir.Join("config")));  // no folder, no file
-}
-
-TEST_F(SettingsStore, OneChangeOnFirstRunWritesAllFiveInTheirLayouts) {
+TEST_F(SettingsStore, NothingIsWrittenUntilSomethingChangesThenAllFiveInTheirLayouts) {
   {
-    Run run;
-    ASSERT_TRUE(run.store.LoadAll());
+    Run run(true);
+    EXPECT_TRUE(run.store.LoadAll());
+    EXPECT_FALSE(run.Loaded(kDarkThemeName));
+    EXPECT_TRUE(run.dark);  // the default stays
+    EXPECT_TRUE(run.store.SaveAll());
+    EXPECT_FALSE(std::filesystem::exists(m_dir.Join("config")));  // no folder, no file
     run.low = 0x12345678;
     ASSERT_TRUE(run.store.SaveAll());
-    EXPECT_EQ(run.LoadedCount(), 5u);
+    EXPECT_TRUE(run.Loaded(kDarkThemeName));
   }
-  EXPECT_EQ(Get(kValueLowName), std::make_pair(REG_DWORD, Bytes({0x78, 0x56, 0x34, 0x12})));
-  EXPECT_EQ(Get(kValueHighName), std::make_pair(REG_DWORD, Bytes({0, 0, 0, 0})));
-  EXPECT_EQ(Get(kFloatFormatsName), std::make_pair(REG_MULTI_SZ, Bytes({0, 0})));
-  EXPECT_EQ(Get(kDoubleFormatsName), std::make_pair(REG_MULTI_SZ, Bytes({0, 0})));
-  EXPECT_EQ(Get(kDarkThemeName), std::make_pair(REG_DWORD, Bytes({0, 0, 0, 0})));
+  EXPECT_EQ(Get(kValueLowName), Stored(REG_DWORD, "\x78\x56\x34\x12"s));
+  EXPECT_EQ(Get(kValueHighName), Stored(REG_DWORD, "\0\0\0\0"s));
+  EXPECT_EQ(Get(kFloatFormatsName), Stored(REG_MULTI_SZ, "\0\0"s));
+  EXPECT_EQ(Get(kDoubleFormatsName), Stored(REG_MULTI_SZ, "\0\0"s));
+  EXPECT_EQ(Get(kDarkThemeName), Stored(REG_DWORD, "\1\0\0\0"s));
   // Enumeration shows them in the order they were added.
-  RegHandle key = 0;
-  ASSERT_EQ(RegOpenKey(HKEY_CURRENT_USER, kKeyPath, KEY_READ, &key), 0u);
-  std::vector<std::u16string> names;
-  for (std::uint32_t i = 0;; ++i) {
-    char16_t name[64];
-    std::uint32_t length = 64;
-    if (RegEnumValue(key, i, name, &length, nullptr) != 0) break;
-    names.emplace_back(name, length);
-  }
-  (void)RegCloseKey(key);
-  EXPECT_EQ(names, (std::vector<std::u16string>{u"ValueLow", u"ValueHigh", u"FloatFormats",
-                                                u"DoubleFormats", u"DarkTheme"}));
-  // The next run gets it back.
+  NRegKey key;
+  NSTRList names;
+  ASSERT_TRUE(key.Open(kKeyPath, KEY_READ) && key.ListValueNames(names));
+  EXPECT_EQ(Items(names), (std::vector<std::u16string>{u"ValueLow", u"ValueHigh", u"FloatFormats",
+                                                       u"DoubleFormats", u"DarkTheme"}));
   Run next;
   ASSERT_TRUE(next.store.LoadAll());
-  EXPECT_EQ(next.LoadedCount(), 5u);
+  EXPECT_TRUE(next.Loaded(kDoubleFormatsName));
   EXPECT_EQ(next.low, 0x12345678u);
 }
 
-TEST_F(SettingsStore, NumbersAndFlagsAcceptOnlyFourByteDwords) {
+TEST_F(SettingsStore, EachEntryAcceptsOnlyItsOwnTypeAndLayout) {
   const struct {
-    std::u16string_view name;
     std::uint32_t type;
     std::string bytes;
     bool loaded;
-    unsigned int number;  // low or high
-    bool dark;
+    unsigned int number;  // the flag is true for any but 0
   } rows[] = {
-      {kValueLowName, REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 1, 0}), true, 256, false},
-      {kValueLowName, REG_DWORD, Bytes({0, 0, 1, 0}), true, 65536, false},
-      {kValueHighName, REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0}), false, 7, false},
-      {kValueHighName, REG_SZ, Utf16Bytes(u"12"), false, 7, false},  // 4 bytes, wrong type
-      {kValueHighName, REG_DWORD, Bytes({1, 2, 3}), false, 7, false},
-      {kValueHighName, REG_BINARY, Bytes({1, 0, 0, 0}), false, 7, false},
-      {kDarkThemeName, REG_DWORD, Bytes({7, 0, 0, 0}), true, 7, true},
-      {kDarkThemeName, REG_DWORD_BIG_ENDIAN, Bytes({0, 0, 0, 0}), true, 7, false},
+      {REG_DWORD_BIG_ENDIAN, "\0\0\1\0"s, true, 256}, {REG_DWORD, "\0\0\1\0"s, true, 65536},
+      {REG_DWORD_BIG_ENDIAN, "\0\0\0\0"s, true, 0},   {REG_DWORD, "\7\0\0\0"s, true, 7},
+      {REG_QWORD, "\0\0\0\0\0\0\0\0"s, false, 99},    {REG_DWORD, "\1\2\3"s, false, 99},
+      {REG_SZ, Utf16LeBytes(u"12"), false, 99},  // 4 bytes, wrong type
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.name.begin(), row.name.end()) + " type " +
-                 std::to_string(row.type));
-    RegHandle root = HKEY_CURRENT_USER;
-    (void)RegDeleteTree(root, u"Software");
-    Put(row.name, row.type, row.bytes);
-    Run run;
-    run.low = run.high = 7;
-    ASSERT_TRUE(run.store.LoadAll());
-    EXPECT_EQ(run.store.FindEntry(row.name)->Loaded(), row.loaded);
-    EXPECT_EQ(row.name == kValueLowName ? run.low : run.high, row.number);
-    EXPECT_EQ(run.dark, row.dark);
+  constexpr std::size_t kRows = std::size(rows);
+  unsigned int numbers[kRows];
+  bool flags[kRows];
+  NPSStore store(u"Set");
+  ASSERT_TRUE(store.InitFromApp(kSettingsRegistryKey, kShippedAppName));
+  for (std::size_t i = 0; i < kRows; ++i) {
+    numbers[i] = 99, flags[i] = true;
+    const std::u16string index(1, char16_t(u'0' + i));
+    ASSERT_TRUE(store.AddUInt(u"N" + index, &numbers[i]) && store.AddBool(u"F" + index, &flags[i]));
+    Put(u"N" + index, rows[i].type, rows[i].bytes);
+    Put(u"F" + index, rows[i].type, rows[i].bytes);
+  }
+  // A list refuses any other type; one stored without a terminator still has its last string.
+  NSTRList refused{u"kept"}, unended;
+  ASSERT_TRUE(store.AddStringList(u"L0", &refused) && store.AddStringList(u"L1", &unended));
+  Put(u"L0", REG_SZ, Utf16LeBytes(u"%g"s + u'\0'));
+  Put(u"L1", REG_MULTI_SZ, Utf16LeBytes(u"x\0y"s));
+  SetLastError(0);
+  ASSERT_TRUE(store.LoadAll());
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_DATATYPE);
+  EXPECT_FALSE(store.FindEntry(u"L0")->Loaded());
+  EXPECT_EQ(Items(refused), std::vector<std::u16string>{u"kept"});
+  EXPECT_EQ(Items(unended), (std::vector<std::u16string>{u"x", u"y"}));
+  for (std::size_t i = 0; i < kRows; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(store.FindEntry(u"N" + std::u16string(1, char16_t(u'0' + i)))->Loaded(),
+              rows[i].loaded);
+    EXPECT_EQ(numbers[i], rows[i].number);
+    EXPECT_EQ(flags[i], rows[i].number != 0);
   }
 }
 
-TEST_F(SettingsStore, AStoredSevenStaysUntilTheFlagChanges) {
-  Put(kDarkThemeName, REG_DWORD, Bytes({7, 0, 0, 0}));
+TEST_F(SettingsStore, ALoadedValueIsRewrittenOnlyWhenItChangedAndPurgeKeepsIt) {
+  Put(u"darktheme", REG_DWORD, "\7\0\0\0"s);  // another spelling of an entry's name
+  Put(u"Stale", REG_SZ, Utf16LeBytes(u"x"));
   {
     Run run;
     ASSERT_TRUE(run.store.LoadAll());
     ASSERT_TRUE(run.dark);
+    run.store.SetPurgeUnknown(true);
     run.low = 1;  // something else changes: the flag is loaded and unchanged, so kept
     ASSERT_TRUE(run.store.SaveAll());
   }
-  EXPECT_EQ(Get(kDarkThemeName).second, Bytes({7, 0, 0, 0}));
-  Run run;
-  ASSERT_TRUE(run.store.LoadAll());
-  run.dark = false;
-  ASSERT_TRUE(run.store.SaveAll());
-  EXPECT_EQ(Get(kDarkThemeName).second, Bytes({0, 0, 0, 0}));
+  EXPECT_EQ(Get(kDarkThemeName).second, "\7\0\0\0"s);
+  EXPECT_EQ(Get(u"Stale").first, REG_NONE);
+  {
+    Run run;
+    run.store.SetSaveOnDestroy(true);
+    ASSERT_TRUE(run.store.LoadAll());
+    run.dark = false;
+  }
+  EXPECT_EQ(Get(kDarkThemeName).second, "\0\0\0\0"s);
 }
 
 TEST_F(SettingsStore, StringListsRoundTripWithTheEmptyStringMarker) {
-  const std::u16string marker(NPSSTRListEntry::kEmptyMarker);
+  const std::u16string m(NPSSTRListEntry::kEmptyMarker);
   const struct {
     std::vector<std::u16string> list;
-    std::string stored;
+    std::u16string stored;  // without the final NUL
   } rows[] = {
-      {{}, Bytes({0, 0})},
-      {{u""}, Utf16Bytes(marker + u'\0' + u'\0')},
-      {{u"", u"%.3e"}, Utf16Bytes(marker + u'\0' + u"%.3e" + u'\0' + u'\0')},
-      {{u"a", u"", u"\u00E9\u20AC"},
-       Utf16Bytes(std::u16string(u"a") + u'\0' + marker + u'\0' + u"\u00E9\u20AC" + u'\0' + u'\0')},
+      {{}, u""},
+      {{u""}, m + u'\0'},
+      {{u"a", u"", u"\u00E9\u20AC"}, u"a" + (u'\0' + m) + u'\0' + u"\u00E9\u20AC" + u'\0'},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.stored.size());
@@ -224,56 +180,30 @@ TEST_F(SettingsStore, StringListsRoundTripWithTheEmptyStringMarker) {
       ASSERT_TRUE(run.store.SaveAll());
       EXPECT_FALSE(run.store.ForceSave());
     }
-    EXPECT_EQ(Get(kFloatFormatsName), std::make_pair(REG_MULTI_SZ, row.stored));
+    EXPECT_EQ(Get(kFloatFormatsName), Stored(REG_MULTI_SZ, Utf16LeBytes(row.stored + u'\0')));
     Run run;
     run.floats.Add(u"old");
     ASSERT_TRUE(run.store.LoadAll());
-    EXPECT_EQ(std::vector<std::u16string>(run.floats.begin(), run.floats.end()), row.list);
+    EXPECT_EQ(Items(run.floats), row.list);
     EXPECT_FALSE(run.store.FindEntry(kFloatFormatsName)->IsModified());
   }
 }
 
-TEST_F(SettingsStore, StringListsRefuseOtherTypesWithInvalidDatatype) {
-  Put(kFloatFormatsName, REG_SZ, Utf16Bytes(std::u16string(u"%g") + u'\0'));
-  // Stored without any terminator: the last string still counts.
-  Put(kDoubleFormatsName, REG_MULTI_SZ, Utf16Bytes(std::u16string_view(u"x\0y", 3)));
-  Run run;
-  run.floats.Add(u"kept");
-  SetLastError(0);
-  ASSERT_TRUE(run.store.LoadAll());
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_DATATYPE);
-  EXPECT_FALSE(run.store.FindEntry(kFloatFormatsName)->Loaded());
-  EXPECT_EQ(run.floats.Count(), 1u);
-  EXPECT_EQ(run.floats.Head()->value, u"kept");
-  EXPECT_EQ(std::vector<std::u16string>(run.doubles.begin(), run.doubles.end()),
-            (std::vector<std::u16string>{u"x", u"y"}));
-}
-
-TEST_F(SettingsStore, FingerprintsAndTexts) {
-  unsigned int number = 0x01020304;
+TEST_F(SettingsStore, EntriesTellTheirChangesAndTexts) {
+  unsigned int number = 16909060;
   bool flag = true;
   NSTRList list;
-  list.Add(u"ab");
-  list.Add(u"");
   NPSLock lock;  // adding looks entries up under the same lock
   NPSStore store(u"Set", &lock);
   ASSERT_TRUE(store.InitFromApp(u"Kelmo\\", u"Bitvane"));
-  EXPECT_EQ(store.KeyPath(), u"HKCU\\Software\\Kelmo\\Bitvane\\Settings");
-  ASSERT_TRUE(store.AddUInt(u"N", &number));
-  ASSERT_TRUE(store.AddBool(u"F", &flag));
+  EXPECT_EQ(store.KeyPath(), kKeyPath);
+  ASSERT_TRUE(store.AddUInt(u"N", &number) && store.AddBool(u"F", &flag));
   ASSERT_TRUE(store.AddStringList(u"L", &list));
   EXPECT_FALSE(store.AddBool(u"N", &flag));  // names are unique, exactly as written
   EXPECT_TRUE(store.AddBool(u"n", &flag));
-
-  const std::uint8_t numberBytes[] = {4, 3, 2, 1};
-  const std::uint8_t flagByte = 1;
-  const std::uint8_t listBytes[] = {2, 0, 0, 0, 2, 0, 0, 0, 'a', 0, 'b', 0, 0, 0, 0, 0};
-  EXPECT_EQ(store.FindEntry(u"N")->Fingerprint(), Crc32(numberBytes, 4));
-  EXPECT_EQ(store.FindEntry(u"F")->Fingerprint(), Crc32(&flagByte, 1));
-  EXPECT_EQ(store.FindEntry(u"L")->Fingerprint(), Crc32(listBytes, sizeof listBytes));
-  EXPECT_EQ(store.FindEntry(u"N")->ToString(), u"16909060");
-  EXPECT_EQ(store.FindEntry(u"F")->ToString(), u"TRUE");
-  EXPECT_EQ(store.FindEntry(u"L")->ToString(), u"List of 2 strings");
+  EXPECT_EQ(store.FindEntry(u"N")->ToString() + store.FindEntry(u"F")->ToString() +
+                store.FindEntry(u"L")->ToString(),
+            u"16909060TRUEList of 0 strings");
 
   NPSEntry* entry = store.FindEntry(u"N");
   EXPECT_FALSE(entry->IsModified());
@@ -286,11 +216,11 @@ TEST_F(SettingsStore, FingerprintsAndTexts) {
   const std::vector<std::u16string> pairs[][2] = {
       {{u"ab", u"c"}, {u"a", u"bc"}}, {{u"", u"x"}, {u"x", u""}}, {{u"ab", u""}, {u""}}};
   for (const auto& pair : pairs) {
-    list.RemoveAll();
-    for (const auto& text : pair[0]) list.Add(text);
-    store.FindEntry(u"L")->SetModified(false);
-    list.RemoveAll();
-    for (const auto& text : pair[1]) list.Add(text);
+    for (int i = 0; i < 2; ++i) {
+      list.RemoveAll();
+      for (const auto& text : pair[i]) list.Add(text);
+      if (i == 0) store.FindEntry(u"L")->SetModified(false);
+    }
     EXPECT_TRUE(store.FindEntry(u"L")->IsModified()) << ::testing::PrintToString(pair[1]);
   }
 }
@@ -307,55 +237,62 @@ TEST_F(SettingsStore, AnEmptyKeyPathMakesTheStoreInert) {
     EXPECT_FALSE(store.LoadAll());
     store.SetForceSave(true);
     EXPECT_FALSE(store.SaveAll());
+    EXPECT_FALSE(store.DeleteStored());
   }
-  EXPECT_FALSE(Exists(Hive()));
+  EXPECT_FALSE(std::filesystem::exists(m_hive));
 }
 
-TEST_F(SettingsStore, PurgeRemovesOnlyValuesOfNoEntry) {
-  Put(u"Stale", REG_SZ, Utf16Bytes(u"x"));
-  Put(u"valuelow", REG_DWORD, Bytes({9, 0, 0, 0}));  // another spelling of an entry's name
+TEST_F(SettingsStore, DeleteStoredTakesTheWholeKeyAndCreatesNothing) {
+  EXPECT_EQ(BitvaneSettingsKeyPath(), kKeyPath);
   Run run;
-  ASSERT_TRUE(run.store.LoadAll());
-  EXPECT_EQ(run.low, 9u);
-  run.store.SetPurgeUnknown(true);
-  run.high = 1;
-  ASSERT_TRUE(run.store.SaveAll());
-  EXPECT_EQ(Get(u"Stale").first, REG_NONE);
-  EXPECT_EQ(Get(kValueLowName).second, Bytes({9, 0, 0, 0}));
+  EXPECT_FALSE(run.store.DeleteStored());  // no file
+  EXPECT_EQ(run.store.LastError(), 2);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Join("config")));
+  ASSERT_EQ(test::StoreValue(HKEY_CURRENT_USER, u"Software\\Kelmo\\Bitvane\\Settings\\Deep", u"v",
+                             REG_BINARY, "x"),
+            0u);
+  EXPECT_TRUE(run.store.DeleteStored());
+  EXPECT_FALSE(run.store.DeleteStored());  // only the parent is left
+  EXPECT_EQ(run.store.LastError(), 2);
+  NRegKey key;
+  EXPECT_FALSE(key.Open(kKeyPath, KEY_READ));
+  EXPECT_TRUE(key.Open(u"HKCU\\Software\\Kelmo\\Bitvane", KEY_READ));
 }
 
-TEST_F(SettingsStore, SaveOnDestroy) {
-  {
-    Run run;
-    run.store.SetSaveOnDestroy(true);
-    run.high = 3;
-  }
-  EXPECT_EQ(Get(kValueHighName).second, Bytes({3, 0, 0, 0}));
-}
-
+// A damaged file is never lost: it reads as empty, is left as it is by loading,
+// and the next save moves it aside.
 TEST_F(SettingsStore, ADamagedHiveLoadsDefaultsAndIsMovedAsideByTheNextSave) {
   const std::string garbage(5000, '\x5A');
-  ::mkdir(m_dir.Join("config").c_str(), 0700);
-  ::mkdir(m_dir.Join("config/bitvane").c_str(), 0700);
-  std::ofstream(Hive(), std::ios::binary) << garbage;
+  std::filesystem::create_directories(m_dir.Join("config/bitvane"));
+  std::ofstream(m_hive, std::ios::binary) << garbage;
+  const SettingsFileState state = InspectSettingsFile();
+  EXPECT_EQ(state.path, m_hive);
+  EXPECT_TRUE(state.damaged);
+  EXPECT_EQ(state.blockingFile, "");
   {
     Run run;
     run.low = 4;
     EXPECT_TRUE(run.store.LoadAll());
     EXPECT_EQ(run.low, 4u);
-    EXPECT_EQ(FileBytes(Hive()), garbage);
+    EXPECT_EQ(FileBytes(m_hive), garbage);
     run.low = 5;
     ASSERT_TRUE(run.store.SaveAll());
   }
-  EXPECT_EQ(Get(kValueLowName).second, Bytes({5, 0, 0, 0}));
+  EXPECT_EQ(Get(kValueLowName).second, "\5\0\0\0"s);
+  EXPECT_FALSE(InspectSettingsFile().damaged);
   int movedAside = 0;
   for (const auto& entry : std::filesystem::directory_iterator(m_dir.Join("config/bitvane"))) {
-    if (entry.path().filename().string().rfind("registry.sqlite3.damaged-", 0) == 0) {
+    if (entry.path().filename().string().starts_with("registry.sqlite3.damaged-")) {
       ++movedAside;
       EXPECT_EQ(FileBytes(entry.path()), garbage);
     }
   }
   EXPECT_EQ(movedAside, 1);
+  // A file where a folder of the path belongs is named.
+  std::filesystem::remove_all(m_dir.Join("config"));
+  std::ofstream(m_dir.Join("config")) << "in the way";
+  EXPECT_EQ(InspectSettingsFile().blockingFile, m_dir.Join("config"));
+  EXPECT_EQ(FileBytes(m_dir.Join("config")), "in the way");
 }
 
 TEST_F(SettingsStore, AFailedSaveKeepsTheValuesAndTriesAgainLater) {
@@ -365,27 +302,26 @@ TEST_F(SettingsStore, AFailedSaveKeepsTheValuesAndTriesAgainLater) {
     ASSERT_TRUE(run.store.SaveAll());
   }
   const std::string folder = m_dir.Join("config/bitvane");
-  const std::string hive = Hive();
   EXPECT_TRUE(test::RunUnprivileged(
       [&] {
-        SetRegistryHivePath(hive);  // fresh state in this process
+        SetRegistryHivePath(m_hive);  // fresh state in this process
         if (::chmod(folder.c_str(), 0500) != 0) return false;
         Run run;
         if (!run.store.LoadAll() || run.low != 1) return false;
         run.low = 2;
         const bool refused = !run.store.SaveAll() && run.low == 2 &&
                              run.store.FindEntry(kValueLowName)->IsModified() &&
-                             Get(kValueLowName).second == Bytes({1, 0, 0, 0});
+                             Get(kValueLowName).second == "\1\0\0\0"s;
         // Writable again: the same store saves what it could not before.
         return refused && ::chmod(folder.c_str(), 0700) == 0 && run.store.SaveAll() &&
-               Get(kValueLowName).second == Bytes({2, 0, 0, 0});
+               Get(kValueLowName).second == "\2\0\0\0"s;
       },
       {m_dir.Path()}));
-  EXPECT_EQ(Get(kValueLowName).second, Bytes({2, 0, 0, 0}));
+  EXPECT_EQ(Get(kValueLowName).second, "\2\0\0\0"s);
 }
 
-// A store that is there but cannot be read at start must not lose what it holds: the
-// save writes only what the program changed.
+// A store that is there but cannot be read at start must not lose what it
+// holds: the save writes only what the program changed.
 TEST_F(SettingsStore, AnUnreadableStoreIsNotOverwrittenWithDefaults) {
   {
     Run run;
@@ -393,21 +329,20 @@ TEST_F(SettingsStore, AnUnreadableStoreIsNotOverwrittenWithDefaults) {
     run.dark = true;
     ASSERT_TRUE(run.store.SaveAll());
   }
-  const std::string hive = Hive();
   EXPECT_TRUE(test::RunUnprivileged(
       [&] {
-        SetRegistryHivePath(hive);
+        SetRegistryHivePath(m_hive);
         Run run;
-        const bool refused = ::chmod(hive.c_str(), 0) == 0 && !run.store.LoadAll() &&
+        const bool refused = ::chmod(m_hive.c_str(), 0) == 0 && !run.store.LoadAll() &&
                              run.store.LastError() == static_cast<int>(ERROR_ACCESS_DENIED) &&
                              run.low == 0;
         run.high = 9;
-        return refused && ::chmod(hive.c_str(), 0600) == 0 && run.store.SaveAll();
+        return refused && ::chmod(m_hive.c_str(), 0600) == 0 && run.store.SaveAll();
       },
       {m_dir.Path()}));
-  EXPECT_EQ(Get(kValueLowName).second, Bytes({7, 0, 0, 0}));
-  EXPECT_EQ(Get(kValueHighName).second, Bytes({9, 0, 0, 0}));
-  EXPECT_EQ(Get(kDarkThemeName).second, Bytes({1, 0, 0, 0}));
+  EXPECT_EQ(Get(kValueLowName).second, "\7\0\0\0"s);
+  EXPECT_EQ(Get(kValueHighName).second, "\x9\0\0\0"s);
+  EXPECT_EQ(Get(kDarkThemeName).second, "\1\0\0\0"s);
 }
 
 }  // namespace
