@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QtTest>
+#include <cmath>
 #include <optional>
 
 #include "res/dialog_template.h"
@@ -78,6 +79,32 @@ class BitvaneDlgTest : public QObject {
     for (const SwapButtonId& swap : kSwapButtonIds)
       QCOMPARE(kindOf(swap.button), ItemKind::PushButton);
     QCOMPARE(kindOf(kStatusLineId), ItemKind::Input);
+  }
+
+  // Across: the mean width of the 52 letters, rounded; down: the font's height.
+  void dialogUnitsOfAFont() {
+    for (const int pixelSize : {11, 12, 16}) {
+      QFont font(QStringLiteral("DejaVu Sans"));
+      font.setPixelSize(pixelSize);
+      const QFontMetrics metrics(font);
+      const double mean = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                                   "abcdefghijklmnopqrstuvwxyz")) /
+                          52.0;
+      const DialogUnits units = DialogUnits::Of(font);
+      QVERIFY2(std::abs(units.baseX - mean) <= 0.5, qPrintable(QString::number(mean)));
+      QCOMPARE(units.baseY, metrics.height());
+    }
+  }
+
+  // The first key goes to the first tab stop that is shown and enabled.
+  void initialFocusSkipsHiddenAndDisabledStops() {
+    constexpr DialogItem kItems[] = {{1, ItemKind::Input, 0, 0, 40, 10, u"", kTabStop | kHidden},
+                                     {2, ItemKind::Input, 0, 10, 40, 10, u"", kTabStop | kDisabled},
+                                     {3, ItemKind::Input, 0, 20, 40, 10, u"x", kTabStop}};
+    const DialogTemplate dialogTemplate{1, u"T", 50, 40, kItems};
+    QDialog dialog;
+    BuildDialogFromTemplate(&dialog, dialogTemplate);
+    QCOMPARE(SetInitialFocus(&dialog, dialogTemplate), FindControl(&dialog, 3));
   }
 
   void everyTemplateItemIsPlaced() {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/ui/paint_counter.h"
 #include "tests/ui/ui_test_registry.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
@@ -131,6 +132,19 @@ class ControlColorsTest : public QObject {
     // One repaint for every change, made once the table has changed.
     QCOMPARE(colors.repainted, r.result ? std::vector<int>{r.id} : std::vector<int>{});
     if (r.result) QCOMPARE(colors.hadEntry[0], stored);
+  }
+
+  // Without a handler of its own, a change repaints the owner's control.
+  void changeRepaintsTheControl() {
+    QWidget owner;
+    auto* line = new QLineEdit(&owner);
+    SetControlId(line, 1017);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    ControlColors colors;
+    colors.SetOwner(&owner);
+    test::PaintCounter counter(line);
+    QVERIFY(counter.PaintsAfter([&] { QVERIFY(colors.SetColors(1017, 0xCCCCCC, 0x333333)); }) > 0);
   }
 
   void noRepaintWithoutOwner() {

@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <climits>
 
+#include "tests/ui/paint_counter.h"
 #include "tests/ui/ui_test_registry.h"
 #include "ui/button_look.h"
 #include "ui/button_tints.h"
@@ -284,13 +285,19 @@ class OwnerButtonTest : public QObject {
   }
 
   // A move outside the button (a press holding the mouse) is no hover; one inside is.
+  // Entering repaints the button.
   void widgetHover() {
     OwnerButton button(QStringLiteral("Swap"));
     button.resize(60, 24);
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QCoreApplication::sendEvent(&button, &enter);
-    QVERIFY(button.IsHovering());
+    button.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&button));
+    test::PaintCounter counter(&button);
     QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&button, &leave);
+    QVERIFY(!button.IsHovering());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QVERIFY(counter.PaintsAfter([&] { QCoreApplication::sendEvent(&button, &enter); }) > 0);
+    QVERIFY(button.IsHovering());
     QCoreApplication::sendEvent(&button, &leave);
     QVERIFY(!button.IsHovering());
     QMouseEvent outside(QEvent::MouseMove, QPointF(-5, 5), QPointF(-5, 5), Qt::NoButton,
