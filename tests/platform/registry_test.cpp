@@ -3,12 +3,21 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +26,7 @@
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text.h"
+#include "tests/support/unprivileged.h"
 
 namespace bitvane {
 namespace {
@@ -110,35 +120,26 @@ TEST(RegistryHiveNames, DamagedNameAndBlockingFile) {
 // The default hive follows XDG_CONFIG_HOME when absolute, else HOME, else the password file.
 TEST(RegistryHivePath, DefaultFollowsTheEnvironment) {
   const char* names[] = {"XDG_CONFIG_HOME", "HOME"};
-  std::string saved[2];
-  bool had[2];
-  for (int i = 0; i < 2; ++i) {
-    const char* value = std::getenv(names[i]);
-    had[i] = value != nullptr;
-    saved[i] = value ? value : "";
-  }
+  const char* saved[2] = {std::getenv(names[0]), std::getenv(names[1])};
+  const std::string kept[2] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : ""};
   const passwd* user = ::getpwuid(::getuid());
   const std::string fromPasswd = user && user->pw_dir[0] == '/' ? user->pw_dir : ".";
   const struct {
-    const char* xdg;  // null: unset
-    const char* home;
+    const char* values[2];  // XDG_CONFIG_HOME, HOME; null: unset
     std::string folder;
-  } rows[] = {{"/x", "/h", "/x"},
-              {"x", "/h", "/h/.config"},
-              {nullptr, "/h", "/h/.config"},
-              {"", "h", fromPasswd + "/.config"}};
+  } rows[] = {{{"/x", "/h"}, "/x"},
+              {{"x", "/h"}, "/h/.config"},
+              {{nullptr, "/h"}, "/h/.config"},
+              {{"", "h"}, fromPasswd + "/.config"},
+              {{saved[0] ? kept[0].c_str() : nullptr, saved[1] ? kept[1].c_str() : nullptr}, ""}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.folder);
-    const char* values[] = {row.xdg, row.home};
     for (int i = 0; i < 2; ++i) {
-      if (values[i]) ::setenv(names[i], values[i], 1);
-      if (!values[i]) ::unsetenv(names[i]);
+      if (row.values[i]) ::setenv(names[i], row.values[i], 1);
+      if (!row.values[i]) ::unsetenv(names[i]);
     }
-    EXPECT_EQ(DefaultRegistryHivePath(), row.folder + "/bitvane/registry.sqlite3");
-  }
-  for (int i = 0; i < 2; ++i) {
-    if (had[i]) ::setenv(names[i], saved[i].c_str(), 1);
-    if (!had[i]) ::unsetenv(names[i]);
+    if (!row.folder.empty()) {
+      EXPECT_EQ(DefaultRegistryHivePath(), row.folder + "/bitvane/registry.sqlite3");
+    }
   }
 }
 
@@ -437,27 +438,21 @@ TEST_F(RegistryTest, EnumerationFollowsCreationOrderAndAnyOrderOfIndexes) {
 // Listing by index goes on from where the last call stopped, but what it lists is always
 // the index-th value as the key holds them at that moment.
 TEST_F(RegistryTest, ListingFollowsEveryWriteInBetween) {
-  // Another connection's write, as another process would make it.
-  const auto elsewhere = [&](const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(m_hive.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-  };
   const struct {
     const char* what;
     std::function<void(RegHandle key)> between;
     const char16_t* third;  // the name at index 3 afterwards; null: none
     ErrorCode error;
+    bool root = false;  // list HKEY_CURRENT_USER itself, with no handle open
   } rows[] = {{"nothing", [](RegHandle) {}, u"v3", ERROR_SUCCESS},
               {"an earlier value deleted",
                [](RegHandle key) { ASSERT_EQ(RegDeleteValue(key, u"v0"), ERROR_SUCCESS); }, u"v4",
                ERROR_SUCCESS},
               {"another process puts a value first",
                [&](RegHandle) {
-                 elsewhere(
-                     "INSERT INTO vals(id, key, name, folded, type, data) SELECT -1, key,"
-                     " x'6600', x'4600', 3, x'' FROM vals LIMIT 1");
+                 Column(m_hive,
+                        "INSERT INTO vals(id, key, name, folded, type, data) SELECT -1, key,"
+                        " x'6600', x'4600', 3, x'' FROM vals LIMIT 1");
                },
                u"v2", ERROR_SUCCESS},
               {"a batch deletes an earlier value and is dropped",
@@ -471,11 +466,16 @@ TEST_F(RegistryTest, ListingFollowsEveryWriteInBetween) {
                u"v3", ERROR_SUCCESS},
               {"the key deleted",
                [](RegHandle) { ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, u"L"), ERROR_SUCCESS); },
-               nullptr, ERROR_KEY_DELETED}};
+               nullptr, ERROR_KEY_DELETED},
+              // With no handle open the connection closes after every call; a new one
+              // must not take up where the old one stopped.
+              {"another process deletes an earlier value, no handle open",
+               [&](RegHandle) { Column(m_hive, "DELETE FROM vals WHERE name = x'76003000'"); },
+               u"v4", ERROR_SUCCESS, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     ASSERT_EQ(RegBeginBatch(), ERROR_SUCCESS);
-    RegHandle key = Create(HKEY_CURRENT_USER, u"L");
+    const RegHandle key = row.root ? HKEY_CURRENT_USER : Create(HKEY_CURRENT_USER, u"L");
     ASSERT_EQ(RegDeleteTree(key, nullptr), ERROR_SUCCESS);
     for (const char16_t* name : {u"v0", u"v1", u"v2", u"v3", u"v4", u"v5"}) {
       ASSERT_EQ(SetBytes(key, name, "x"), ERROR_SUCCESS);
@@ -490,19 +490,384 @@ TEST_F(RegistryTest, ListingFollowsEveryWriteInBetween) {
     EXPECT_EQ(error, row.error);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   }
-  // With no handle open the connection closes after every call; a new one must not take
-  // up where the old one stopped.
-  ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, nullptr), ERROR_SUCCESS);
-  for (const char16_t* name : {u"v0", u"v1", u"v2", u"v3"}) {
-    ASSERT_EQ(SetBytes(HKEY_CURRENT_USER, name, "x"), ERROR_SUCCESS);
+}
+
+// The registry against hive files it did not write, folders it may not write to, a disk
+// that fills up, and another process writing at the same time.
+
+using Files = std::map<std::string, std::string>;
+
+constexpr const char* kHiveName = "registry.sqlite3";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every entry in `folder` with its bytes.
+Files Snapshot(const std::string& folder) {
+  Files files;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+    files[entry.path().filename().string()] =
+        entry.is_regular_file() ? ReadFile(entry.path().string()) : "(not a file)";
   }
+  return files;
+}
+
+// The files moved aside in `folder`, by the names they had: <hive>.damaged-<stamp>Z and its
+// companions <that>-journal, -wal, -shm.
+Files MovedAside(const std::string& folder) {
+  Files moved;
+  for (const auto& [name, bytes] : Snapshot(folder)) {
+    const auto stamp = name.find(".damaged-");
+    if (stamp != std::string::npos)
+      moved[kHiveName + name.substr(name.find('Z', stamp) + 1)] = bytes;
+  }
+  return moved;
+}
+
+// Runs `sql` on a connection of its own, made when missing; the first column of the last
+// row it gave, or "(failed)". `keepLog` leaves a write-ahead log as it is at the close.
+std::string Sql(const std::string& path, const std::string& sql, bool keepLog = false) {
+  std::string last;
+  const auto keep = +[](void* out, int, char** columns, char**) {
+    *static_cast<std::string*>(out) = columns[0] ? columns[0] : "";
+    return 0;
+  };
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
+      (keepLog && sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr)) ||
+      sqlite3_exec(db, sql.c_str(), keep, &last, nullptr) != SQLITE_OK) {
+    last = "(failed)";
+  }
+  return sqlite3_close(db) == SQLITE_OK ? last : "(failed)";
+}
+
+// A hive this code wrote, at `folder`/registry.sqlite3, big enough to span several pages.
+std::string MakeRealHive(const std::string& folder) {
+  const std::string hive = folder + "/" + kHiveName;
+  SetRegistryHivePath(hive);
+  EXPECT_EQ(test::StoreValue(HKEY_CURRENT_USER, u"Software\\Real", u"v", REG_BINARY, "real"), 0u);
+  EXPECT_EQ(SetBytes(HKEY_CURRENT_USER, u"big", std::string(20000, 'b')), ERROR_SUCCESS);
+  SetRegistryHivePath("");
+  return hive;
+}
+
+using HiveFaultsTest = test::TempHiveTest;
+
+// Whatever is found where the hive should be, a read sees only empty roots and changes
+// no file; the first write moves the file and its companions aside, byte for byte, and
+// starts a new hive.
+TEST_F(HiveFaultsTest, DamagedFilesReadEmptyAndAreMovedAsideByTheFirstWrite) {
+  std::mt19937 random(7);
+  std::string noise(4096, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::string real = ReadFile(MakeRealHive(m_dir.MakeDir("real")));
+  ASSERT_GT(real.size(), 8192u);
+  const std::string marks = "PRAGMA application_id = " + std::to_string(kHiveApplicationId) +
+                            "; PRAGMA user_version = " + std::to_string(kHiveSchemaVersion) + ";";
+  const std::string toLog =
+      "CREATE TABLE t(x); PRAGMA journal_mode = WAL; INSERT INTO t VALUES('in the log only')";
+  const struct {
+    const char* what;
+    bool ours;          // start from a hive of ours, else from `bytes`
+    std::string bytes;  // then run `sql` on it
+    std::string sql;
+    bool log = false;        // leave a write-ahead log with the last row in it
+    bool noLogMark = false;  // then mark the header as not using a log
+  } rows[] = {
+      {"random bytes", false, noise, ""},
+      {"half a hive", false, real.substr(0, real.size() / 2), ""},
+      {"header and a little", false, real.substr(0, 112), ""},
+      {"another program's database, journal kept", false, "",
+       "PRAGMA journal_mode = PERSIST; CREATE TABLE t(x); INSERT INTO t VALUES(1)"},
+      {"another program's database with a log", false, "", toLog, true},
+      {"our id, another version", false, "",
+       marks + "PRAGMA user_version = 2; CREATE TABLE keys(id INTEGER)"},
+      {"our marks, no tables", false, "", marks},
+      {"our hive with a log", true, "", toLog, true},
+      {"our marks, no log in the header, a log beside", false, "", marks + toLog, true, true},
+      {"our hive with a view that never ends", true, "",
+       "CREATE VIEW loop AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+       "SELECT i FROM n"},
+      {"our hive with a trigger that grows it", true, "",
+       "CREATE TRIGGER grow AFTER INSERT ON vals BEGIN INSERT INTO vals(key, name, folded, type,"
+       " data) SELECT key, name || x'00', folded || x'00', type, zeroblob(1000000) FROM vals; END"},
+      {"our hive without a root", true, "", "DELETE FROM keys WHERE id = 7"}};
+  int index = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string folder = m_dir.MakeDir("case" + std::to_string(index++));
+    const std::string hive = row.ours ? MakeRealHive(folder) : folder + "/" + kHiveName;
+    if (!row.ours) std::ofstream(hive, std::ios::binary) << row.bytes;
+    ASSERT_NE(row.sql.empty() ? "" : Sql(hive, row.sql, row.log), "(failed)");
+    if (row.noLogMark) {
+      std::fstream file(hive, std::ios::binary | std::ios::in | std::ios::out);
+      file.seekp(18);
+      ASSERT_TRUE(file.write("\x01\x01", 2));  // the rollback journal's mode bytes
+    }
+    const Files before = Snapshot(folder);
+    ASSERT_EQ(before.size() > 1, row.log || row.sql.find("PERSIST") != std::string::npos);
+    SetRegistryHivePath(hive);
+
+    EXPECT_EQ(InspectHive(hive), HiveState::Damaged);
+    RegHandle key = 0;
+    ErrorCode error = 0;
+    EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, u"v", error), "");
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteValue(HKEY_CURRENT_USER, u"v"), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKey(HKEY_CURRENT_USER, nullptr, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    RegKeyInfo info;
+    EXPECT_EQ(RegQueryInfoKey(key, &info), ERROR_SUCCESS);
+    EXPECT_EQ(info.values + info.subKeys, 0u);
+    EXPECT_EQ(Snapshot(folder), before);
+
+    ASSERT_EQ(SetBytes(key, u"v", "new"), ERROR_SUCCESS);
+    EXPECT_EQ(MovedAside(folder), before);
+    EXPECT_EQ(Snapshot(folder).size(), before.size() + 1);  // the new hive, without companions
+    EXPECT_EQ(Get(key, u"v", error), "new");
+    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    SetRegistryHivePath("");
+    EXPECT_EQ(InspectHive(hive), HiveState::Ours);
+  }
+}
+
+// A journal beside a hive of ours is what a crashed write leaves: reading plays it back.
+// Beside a file with our marks but another schema it is left alone, as is the file.
+TEST_F(HiveFaultsTest, ACrashedWriteIsUndoneOnlyInAHiveOfOurs) {
+  for (const std::string& change : {std::string(), std::string("CREATE TABLE extra(x)")}) {
+    SCOPED_TRACE(change);
+    const std::string hive = MakeRealHive(m_dir.MakeDir("made" + change));
+    ASSERT_NE(Sql(hive, change), "(failed)");
+    // Characters a URI would take for its own.
+    const std::string folder = m_dir.MakeDir("crashed #%?" + change);
+    const std::string crashed = folder + "/" + kHiveName;
+    // A write too big for the page cache: its journal is synced and the file half
+    // written when the files are copied, as a crash would leave them.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hive.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA cache_size = 2; BEGIN; INSERT INTO vals(key, name, folded,"
+                           " type, data) VALUES(2, x'6200', x'4200', 3, zeroblob(200000))",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::filesystem::copy_file(hive, crashed);
+    std::filesystem::copy_file(hive + "-journal", crashed + "-journal");
+    sqlite3_close_v2(db);
+    ASSERT_NE(ReadFile(crashed), ReadFile(hive));
+    const Files files = Snapshot(folder);
+
+    SetRegistryHivePath(crashed);
+    ErrorCode error = 0;
+    Get(HKEY_CURRENT_USER, u"b", error);
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);  // not the crashed write's value
+    RegHandle key = 0;
+    const ErrorCode opened = RegOpenKey(HKEY_CURRENT_USER, u"Software\\Real", KEY_READ, &key);
+    EXPECT_EQ(opened, change.empty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get(key, u"v", error), change.empty() ? "real" : "");
+    EXPECT_EQ(InspectHive(crashed), change.empty() ? HiveState::Ours : HiveState::Damaged);
+    EXPECT_EQ(Snapshot(folder) == files, !change.empty());
+    EXPECT_EQ(std::filesystem::exists(crashed + "-journal"), !change.empty());
+    SetRegistryHivePath("");
+  }
+}
+
+TEST_F(HiveFaultsTest, EmptyFileIsTakenOverAndAFolderLeftAlone) {
+  ASSERT_EQ(m_dir.Write(kHiveName, ""), m_hive);
+  EXPECT_EQ(InspectHive(m_hive), HiveState::Fresh);
+  RegHandle key = 0;
+  EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(SetBytes(HKEY_CURRENT_USER, u"v", "new"), ERROR_SUCCESS);
+  EXPECT_EQ(Snapshot(m_dir.Path()).size(), 1u);
+  EXPECT_EQ(InspectHive(m_hive), HiveState::Ours);
+  // Something that is not a file cannot be ours, and is no damaged file either.
+  const std::string folder = m_dir.MakeDir("folder");
+  SetRegistryHivePath(folder);
+  EXPECT_EQ(InspectHive(folder), HiveState::Unreachable);
+  EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, &key), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(SetBytes(HKEY_CURRENT_USER, u"v", "new"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Snapshot(m_dir.Path()).size(), 2u);
+}
+
+TEST_F(HiveFaultsTest, ReadOnlyFolderRefusesWritesCleanly) {
+  const std::string nested = m_dir.Join("sub/") + kHiveName;
+  const std::string folder = m_dir.Path();
+  // Runs as an ordinary user, where permissions bind; only the verdict comes back.
+  EXPECT_TRUE(test::RunUnprivileged(
+      [&] {
+        bool ok = ::chmod(folder.c_str(), 0500) == 0;
+        for (const std::string& path : {m_hive, nested}) {
+          SetRegistryHivePath(path);
+          RegHandle key = 0;
+          ok = ok && SetBytes(HKEY_CURRENT_USER, u"v", "x") == ERROR_ACCESS_DENIED &&
+               RegCreateKey(HKEY_CURRENT_USER, u"K", KEY_ALL_ACCESS, &key, nullptr) ==
+                   ERROR_ACCESS_DENIED &&
+               RegBeginBatch() == ERROR_ACCESS_DENIED && Snapshot(folder).empty();
+        }
+        // An existing hive whose folder cannot take a journal keeps what it holds.
+        ok = ok && ::chmod(folder.c_str(), 0700) == 0;
+        SetRegistryHivePath(m_hive);
+        ok = ok && SetBytes(HKEY_CURRENT_USER, u"v", "stored") == ERROR_SUCCESS &&
+             ::chmod(folder.c_str(), 0500) == 0;
+        SetRegistryHivePath(m_hive);
+        const Files before = Snapshot(folder);
+        ErrorCode error = 0;
+        ok = ok && SetBytes(HKEY_CURRENT_USER, u"v", "changed") == ERROR_ACCESS_DENIED &&
+             SetBytes(HKEY_CURRENT_USER, u"w", "added") == ERROR_ACCESS_DENIED &&
+             Get(HKEY_CURRENT_USER, u"v", error) == "stored";
+        (void)Get(HKEY_CURRENT_USER, u"w", error);
+        ok = ok && error == ERROR_FILE_NOT_FOUND && Snapshot(folder) == before;
+        return ::chmod(folder.c_str(), 0700) == 0 && ok;
+      },
+      {folder}));
+}
+
+// A hive another process holds locked past the wait is busy, not damaged: calls fail
+// with ERROR_BUSY and the file stays where it is.
+TEST_F(HiveFaultsTest, ALockedHiveIsBusyNotDamaged) {
+  MakeRealHive(m_dir.Path());
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(m_hive.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const Files before = Snapshot(m_dir.Path());
+  SetRegistryHivePath(m_hive);
   ErrorCode error = 0;
-  EXPECT_EQ(Narrow(EnumName(HKEY_CURRENT_USER, 0, error)), "v0");
-  EXPECT_EQ(Narrow(EnumName(HKEY_CURRENT_USER, 1, error)), "v1");
-  elsewhere("DELETE FROM vals WHERE name = x'76003000'");
-  EXPECT_EQ(Narrow(EnumName(HKEY_CURRENT_USER, 2, error)), "v3");
-  EXPECT_EQ(Narrow(EnumName(HKEY_CURRENT_USER, 3, error)), "");
-  EXPECT_EQ(error, ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(Get(HKEY_CURRENT_USER, u"big", error), "");
+  EXPECT_EQ(error, ERROR_BUSY);
+  EXPECT_EQ(SetBytes(HKEY_CURRENT_USER, u"v", "x"), ERROR_BUSY);
+  EXPECT_EQ(Snapshot(m_dir.Path()), before);
+  sqlite3_close(other);
+}
+
+// A write whose file cannot grow fails with the reason and stores nothing, also inside
+// a batch, where no later commit would tell. Limits and signals change in a child.
+TEST_F(HiveFaultsTest, AWriteThatCannotBeStoredFails) {
+  MakeRealHive(m_dir.Path());
+  const pid_t child = ::fork();
+  if (child == 0) {
+    SetRegistryHivePath(m_hive);
+    RegHandle key = 0;
+    RegHandle made = 0;
+    bool ok = RegOpenKey(HKEY_CURRENT_USER, u"Software\\Real", KEY_ALL_ACCESS, &key) == 0 &&
+              test::StoreValue(HKEY_CURRENT_USER, u"Keys\\Only", nullptr) == ERROR_SUCCESS;
+    // No file may grow past 1 KiB: the journal cannot take the page a write changes.
+    rlimit limit{};
+    ok = ok && ::getrlimit(RLIMIT_FSIZE, &limit) == 0;
+    limit.rlim_cur = 1024;
+    ok = ok && ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    const std::function<ErrorCode()> writes[] = {
+        [&] { return SetBytes(key, u"v", "changed"); }, [&] { return RegDeleteValue(key, u"v"); },
+        [&] { return RegDeleteTree(HKEY_CURRENT_USER, u"Software"); },
+        [&] { return RegDeleteTree(HKEY_CURRENT_USER, u"Keys"); },
+        [&] { return RegCreateKey(key, u"New", KEY_READ, &made, nullptr); }};
+    for (const auto& write : writes) {
+      ok = ok && write() != ERROR_SUCCESS;
+      ok = ok && RegBeginBatch() == ERROR_SUCCESS && write() != ERROR_SUCCESS;
+      (void)RegEndBatch(true);
+    }
+    ErrorCode error = 0;
+    ::_exit(ok && Get(key, u"v", error) == "real" ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
+}
+
+// The settings are the user's alone, whatever folder they land in and whatever umask.
+TEST_F(HiveFaultsTest, HiveAndJournalArePrivate) {
+  const mode_t mask = ::umask(022);
+  for (const std::string& hive : {m_hive, m_dir.Join("new/") + kHiveName}) {
+    SetRegistryHivePath(hive);
+    ASSERT_EQ(RegBeginBatch(), ERROR_SUCCESS);
+    ASSERT_EQ(SetBytes(HKEY_CURRENT_USER, u"v", "secret"), ERROR_SUCCESS);
+    for (const char* suffix : {"", "-journal"}) {
+      struct stat file {};
+      ASSERT_EQ(::stat((hive + suffix).c_str(), &file), 0);
+      EXPECT_EQ(file.st_mode & 0777, 0600u) << hive << suffix;
+    }
+    ASSERT_EQ(RegEndBatch(true), ERROR_SUCCESS);
+  }
+  ::umask(mask);
+}
+
+// A child process: stores `name` = 1, 2, 3, ... for two seconds and until three were
+// stored, every third write together with "shadow" in one batch when `withHandle`
+// (else every write opens the hive anew); sends what it stored last, what it stored
+// last in a batch and its first unexpected failure to `fd`.
+[[noreturn]] void WriteInLoop(const std::string& hive, const char16_t* name, bool withHandle,
+                              int fd) {
+  SetRegistryHivePath(hive);     // nothing of the parent's registry state is used
+  std::uint32_t report[3] = {};  // last, last in a batch, unexpected
+  RegHandle key = HKEY_CURRENT_USER;
+  ErrorCode error = ERROR_BUSY;
+  while (withHandle && error == ERROR_BUSY) {
+    error = RegCreateKey(HKEY_CURRENT_USER, u"Race", KEY_ALL_ACCESS, &key, nullptr);
+    report[2] = error;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  for (std::uint32_t n = 1; report[2] == 0; ++n) {
+    const auto spent = std::chrono::steady_clock::now() - start;
+    if (spent > std::chrono::seconds(report[0] < 3 ? 60 : 2)) break;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&n);
+    const bool batch = withHandle && n % 3 == 0;
+    error = batch ? RegBeginBatch() : ERROR_SUCCESS;
+    const bool began = batch && error == ERROR_SUCCESS;
+    if (began) error = RegSetValue(key, u"shadow", REG_DWORD, bytes, 4);
+    if (error == ERROR_SUCCESS) error = RegSetValue(key, name, REG_DWORD, bytes, 4);
+    if (began) {
+      const ErrorCode ended = RegEndBatch(error == ERROR_SUCCESS);
+      if (error == ERROR_SUCCESS) error = ended;
+    }
+    if (error == ERROR_SUCCESS) report[0] = n;
+    if (error == ERROR_SUCCESS && batch) report[1] = n;
+    if (error != ERROR_SUCCESS && error != ERROR_BUSY) report[2] = error;
+    // SQLite's busy wait polls, so a process writing without a pause would keep the
+    // other one out for good.
+    ::usleep(1000);
+  }
+  ::_exit(::write(fd, report, sizeof report) == static_cast<ssize_t>(sizeof report) ? 0 : 1);
+}
+
+std::uint32_t StoredCounter(RegHandle key, const char16_t* name) {
+  std::uint32_t stored = 0;
+  std::uint32_t size = sizeof stored;
+  EXPECT_EQ(RegQueryValue(key, name, nullptr, reinterpret_cast<std::uint8_t*>(&stored), &size),
+            ERROR_SUCCESS);
+  return size == sizeof stored ? stored : ~0u;
+}
+
+TEST_F(HiveFaultsTest, TwoProcessesWritingAtOnceLoseNothing) {
+  SetRegistryHivePath("");  // the hive is made by whichever child comes first
+  const char16_t* names[] = {u"first", u"second"};
+  std::uint32_t reports[2][3] = {};
+  pid_t children[2] = {};
+  int pipes[2][2] = {};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(::pipe(pipes[i]), 0);
+    children[i] = ::fork();
+    ASSERT_GE(children[i], 0);
+    if (children[i] == 0) WriteInLoop(m_hive, names[i], i == 1, pipes[i][1]);
+    ::close(pipes[i][1]);
+  }
+  for (int i = 0; i < 2; ++i) {
+    int status = -1;
+    ASSERT_EQ(::waitpid(children[i], &status, 0), children[i]);
+    EXPECT_EQ(status, 0) << i;
+    EXPECT_EQ(::read(pipes[i][0], reports[i], sizeof reports[i]), ssize_t{sizeof reports[i]});
+    ::close(pipes[i][0]);
+    EXPECT_EQ(reports[i][2], 0u) << "writer " << i;
+    EXPECT_GE(reports[i][0], 3u) << "writer " << i;
+  }
+  SetRegistryHivePath(m_hive);
+  RegHandle race = 0;
+  ASSERT_EQ(RegOpenKey(HKEY_CURRENT_USER, u"Race", KEY_READ, &race), ERROR_SUCCESS);
+  EXPECT_EQ(StoredCounter(HKEY_CURRENT_USER, u"first"), reports[0][0]);
+  EXPECT_EQ(StoredCounter(race, u"second"), reports[1][0]);
+  EXPECT_EQ(StoredCounter(race, u"shadow"), reports[1][1]);
+  EXPECT_EQ(Sql(m_hive, "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(Snapshot(m_dir.Path()).size(), 1u);
 }
 
 }  // namespace

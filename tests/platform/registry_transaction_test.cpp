@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <functional>
 #include <string>
 
 #include "platform/sqlite_handles.h"
@@ -24,109 +23,62 @@ int Exec(sqlite3* db, const char* sql) {
   return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
-// How many rows the table holds, as another connection sees it.
-int Rows(const std::string& path) {
-  const SqliteDatabase db = Open(path);
-  SqliteStatement count(db.get(), "SELECT count(*) FROM t");
-  return count.Step() == SQLITE_ROW ? static_cast<int>(count.Int(0)) : -1;
+int Commit(SqliteTransaction& t) {
+  return t.Commit();
 }
 
-class SqliteTransactionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.Made());
-    m_path = m_dir.Join("t.db");
-    m_db = Open(m_path);
-    ASSERT_EQ(Exec(m_db.get(), "CREATE TABLE t(x)"), SQLITE_OK);
-  }
-
-  test::TempDir m_dir;
-  std::string m_path;
-  SqliteDatabase m_db;
-};
-
-TEST_F(SqliteTransactionTest, StoresOnlyWhatWasCommitted) {
+TEST(SqliteTransaction, StoresOnlyWhatWasCommittedAndEndsNoOtherTransaction) {
+  test::TempDir dir;
+  ASSERT_TRUE(dir.Made());
+  const std::string path = dir.Join("t.db");
+  const SqliteDatabase db = Open(path);
+  ASSERT_EQ(Exec(db.get(), "CREATE TABLE t(x)"), SQLITE_OK);
   const struct {
     const char* label;
-    std::function<int(SqliteTransaction&)> end;  // the result it gives
+    const char* other;  // run first on a second connection
+    const char* outer;  // run first on the guard's own connection
+    int begin;
+    int (*end)(SqliteTransaction&);  // gives `result`
     int result;
-    int rows;           // stored once the guard is gone
-    bool open = false;  // before the guard is gone
+    bool open;  // before the guard is gone
+    int rows;   // stored once every transaction is over
   } rows[] = {
-      {"committed", [](SqliteTransaction& t) { return t.Commit(); }, SQLITE_OK, 1},
-      {"left to the destructor", [](SqliteTransaction&) { return SQLITE_OK; }, SQLITE_OK, 0, true},
-      {"rolled back, then committed",
-       [](SqliteTransaction& t) {
-         t.Rollback();
-         return t.Commit();
-       },
-       SQLITE_ERROR, 0},
-      {"committed twice",
-       [](SqliteTransaction& t) {
-         (void)t.Commit();
-         return t.Commit();
-       },
-       SQLITE_ERROR, 1},
-      {"ended by the connection itself",
-       [](SqliteTransaction& t) {
-         (void)Exec(t.Connection(), "ROLLBACK");
-         return t.Commit();
-       },
-       SQLITE_ERROR, 0}};
+      {"committed", "", "", SQLITE_OK, Commit, SQLITE_OK, false, 1},
+      {"left to the destructor", "", "", SQLITE_OK, [](SqliteTransaction&) { return 0; }, 0, true,
+       0},
+      {"rolled back, then committed", "", "", SQLITE_OK,
+       [](SqliteTransaction& t) { return t.Rollback(), t.Commit(); }, SQLITE_ERROR, false, 0},
+      {"committed twice", "", "", SQLITE_OK,
+       [](SqliteTransaction& t) { return (void)t.Commit(), t.Commit(); }, SQLITE_ERROR, false, 1},
+      {"ended by the connection itself", "", "", SQLITE_OK,
+       [](SqliteTransaction& t) { return Exec(t.Connection(), "ROLLBACK"), t.Commit(); },
+       SQLITE_ERROR, false, 0},
+      {"another writer", "BEGIN IMMEDIATE", "", SQLITE_BUSY, Commit, SQLITE_BUSY, false, 0},
+      // The commit cannot write while a reader holds its lock: the guard still owns it.
+      {"a reader", "BEGIN; SELECT count(*) FROM t", "", SQLITE_OK, Commit, SQLITE_BUSY, true, 0},
+      {"inside an outer transaction", "", "BEGIN", SQLITE_ERROR, Commit, SQLITE_ERROR, false, 1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
-    ASSERT_EQ(Exec(m_db.get(), "DELETE FROM t"), SQLITE_OK);
+    ASSERT_EQ(Exec(db.get(), "DELETE FROM t"), SQLITE_OK);
+    const SqliteDatabase other = Open(path);
+    ASSERT_EQ(Exec(other.get(), row.other), SQLITE_OK);
+    ASSERT_EQ(Exec(db.get(), row.outer), SQLITE_OK);
     {
-      SqliteTransaction transaction(m_db.get());
-      ASSERT_EQ(transaction.Result(), SQLITE_OK);
-      EXPECT_TRUE(transaction.IsOpen());
-      ASSERT_EQ(Exec(m_db.get(), "INSERT INTO t VALUES(1)"), SQLITE_OK);
+      SqliteTransaction transaction(db.get());
+      EXPECT_EQ(transaction.Result(), row.begin);
+      (void)Exec(db.get(), "INSERT INTO t VALUES(1)");
+      EXPECT_EQ(transaction.IsOpen(), row.begin == SQLITE_OK);
       EXPECT_EQ(row.end(transaction), row.result);
       EXPECT_EQ(transaction.IsOpen(), row.open);
     }
-    EXPECT_EQ(sqlite3_get_autocommit(m_db.get()), 1);
-    EXPECT_EQ(Rows(m_path), row.rows);
+    EXPECT_EQ(sqlite3_get_autocommit(db.get()), *row.outer ? 0 : 1);
+    (void)Exec(other.get(), "ROLLBACK");
+    ASSERT_EQ(*row.outer ? Exec(db.get(), "COMMIT") : SQLITE_OK, SQLITE_OK);
+    const SqliteDatabase counter = Open(path);
+    SqliteStatement count(counter.get(), "SELECT count(*) FROM t");
+    ASSERT_EQ(count.Step(), SQLITE_ROW);
+    EXPECT_EQ(count.Int(0), row.rows);
   }
-}
-
-TEST_F(SqliteTransactionTest, AFailedBeginEndsNoOtherTransaction) {
-  // Another connection's write lock: the begin waits no longer than the busy timeout.
-  const SqliteDatabase other = Open(m_path);
-  ASSERT_EQ(Exec(other.get(), "BEGIN IMMEDIATE"), SQLITE_OK);
-  {
-    const SqliteTransaction busy(m_db.get());
-    EXPECT_EQ(busy.Result(), SQLITE_BUSY);
-    EXPECT_FALSE(busy.IsOpen());
-  }
-  ASSERT_EQ(Exec(other.get(), "ROLLBACK"), SQLITE_OK);
-
-  // Inside an outer transaction: the inner one cannot begin and must leave it open.
-  ASSERT_EQ(Exec(m_db.get(), "BEGIN; INSERT INTO t VALUES(1)"), SQLITE_OK);
-  {
-    SqliteTransaction nested(m_db.get());
-    EXPECT_NE(nested.Result(), SQLITE_OK);
-    EXPECT_FALSE(nested.IsOpen());
-    EXPECT_EQ(nested.Commit(), nested.Result());
-  }
-  EXPECT_EQ(sqlite3_get_autocommit(m_db.get()), 0);
-  ASSERT_EQ(Exec(m_db.get(), "COMMIT"), SQLITE_OK);
-  EXPECT_EQ(Rows(m_path), 1);
-}
-
-TEST_F(SqliteTransactionTest, ACommitThatCannotBeDoneIsRolledBack) {
-  // A reader holding its shared lock keeps the commit from writing the file.
-  const SqliteDatabase reader = Open(m_path);
-  ASSERT_EQ(Exec(reader.get(), "BEGIN; SELECT count(*) FROM t"), SQLITE_OK);
-  {
-    SqliteTransaction transaction(m_db.get());
-    ASSERT_EQ(transaction.Result(), SQLITE_OK);
-    ASSERT_EQ(Exec(m_db.get(), "INSERT INTO t VALUES(1)"), SQLITE_OK);
-    EXPECT_EQ(transaction.Commit(), SQLITE_BUSY);
-    EXPECT_TRUE(transaction.IsOpen());  // SQLite keeps it; the guard still owns it
-  }
-  EXPECT_EQ(sqlite3_get_autocommit(m_db.get()), 1);
-  ASSERT_EQ(Exec(reader.get(), "COMMIT"), SQLITE_OK);
-  EXPECT_EQ(Rows(m_path), 0);
 }
 
 }  // namespace
