@@ -12,6 +12,7 @@ namespace bitvane {
 namespace {
 
 using test::Narrow;
+using testing::SampleBlock;
 
 // The About text of a block, with the file's build time in the time zone `zone`.
 std::string AboutOf(const testing::Bytes& block, std::uint32_t flags, const char* zone = "UTC0") {
@@ -21,56 +22,37 @@ std::string AboutOf(const testing::Bytes& block, std::uint32_t flags, const char
   return Narrow(BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, flags));
 }
 
-TEST(AboutText, FlagsLeaveLinesOut) {
-  const struct {
-    std::uint32_t flags;
-    bool company, copyright, comments, loadedFrom;
-  } rows[] = {
-      {0, true, true, true, true},
-      {kAboutMainWindowFlags, false, true, true, true},
-      {kAboutNoCopyright | kAboutNoComments, true, false, false, true},
-      {kAboutNoLoadedFrom, true, true, true, false},
-  };
-  for (const auto& row : rows) {
-    const std::string text = AboutOf(testing::SampleBlock(), row.flags);
-    EXPECT_EQ(text.rfind("Sample Product: Sample description\r\n Release Version 1.2.3.4", 0), 0u)
-        << text;
-    EXPECT_EQ(text.find("\r\nby Sample Maker") != std::string::npos, row.company) << row.flags;
-    EXPECT_EQ(text.find("\r\nCopyright (C) Sample Maker") != std::string::npos, row.copyright);
-    EXPECT_EQ(text.find("\r\nSample comments") != std::string::npos, row.comments);
-    EXPECT_EQ(text.find("\r\nLoaded from ") != std::string::npos, row.loadedFrom);
-  }
-}
-
-// The file's date, else the PE link time; shown in local time unless that would wrap.
-TEST(AboutText, BuildTimeFromTheFile) {
-  const testing::Bytes undated = testing::SampleBlock(0x00010002, 0x00030004, 0, 0);
-  const struct {
-    testing::Bytes block;
-    const char* zone;
-    const char* line;  // null: none
-  } rows[] = {
-      {testing::SampleBlock(), "UTC0", "\r\nBuilt on 2014-11-14 T 11:42:29\r\n"},
-      {testing::SampleBlock(), "UTC-1", "\r\nBuilt on 2014-11-14 T 12:42:29\r\n"},
-      {testing::SampleBlock(), "UTC+1", "\r\nBuilt on 2014-11-14 T 10:42:29\r\n"},
-      {testing::PeImage(0x8664, undated, 0x40, 0x4550, 1'600'000'000), "UTC0",
-       "\r\nBuilt on 2020-09-13 T 12:26:40\r\n"},
-      {testing::SampleBlock(0x00010002, 0x00030004, 0, ~0ull), "UTC-1",
-       "\r\n*** Illegal NTimeStamp ***\r\n"},
-      {testing::SampleBlock(0x00010002, 0x00030004, 0, 1), "UTC+1",
-       "\r\nBuilt on 1601-01-01 T 00:00:00\r\n"},
-      {testing::PeImage(0x8664, undated), "UTC0", nullptr},
-  };
-  for (const auto& row : rows) {
-    const std::string text = AboutOf(row.block, 0, row.zone);
-    EXPECT_EQ(text.find(row.line != nullptr ? row.line : "Built on") != std::string::npos,
-              row.line != nullptr)
-        << text;
+// The lines that `flags` leave in, after the version line; the build time from the
+// file's date, else the PE link time, shown in local time unless that would wrap.
+TEST(AboutText, LinesAndBuildTime) {
+  const testing::Bytes undated = SampleBlock(0x00010002, 0x00030004, 0, 0);
+  const std::uint32_t bare =
+      kAboutNoCompany | kAboutNoCopyright | kAboutNoComments | kAboutNoLoadedFrom;
+  for (const auto& [block, flags, zone, rest] :
+       std::initializer_list<std::tuple<testing::Bytes, std::uint32_t, const char*, const char*>>{
+           {SampleBlock(), 0, "UTC-1",
+            "\r\nby Sample Maker\r\nCopyright (C) Sample Maker\r\nSample comments\r\nBuilt on "
+            "2014-11-14 T 12:42:29\r\nLoaded from "},
+           {SampleBlock(), kAboutMainWindowFlags, "UTC+1",
+            "\r\nCopyright (C) Sample Maker\r\nSample comments\r\nBuilt on 2014-11-14 T "
+            "10:42:29\r\nLoaded from "},
+           {SampleBlock(), bare ^ kAboutNoCompany, "UTC0",
+            "\r\nby Sample Maker\r\nBuilt on 2014-11-14 T 11:42:29"},
+           {testing::PeImage(0x8664, undated, 1'600'000'000), bare, "UTC0",
+            "\r\nBuilt on 2020-09-13 T 12:26:40"},
+           {SampleBlock(0x00010002, 0x00030004, 0, ~0ull), bare, "UTC-1",
+            "\r\n*** Illegal NTimeStamp ***"},
+           {SampleBlock(0x00010002, 0x00030004, 0, 1), bare, "UTC+1",
+            "\r\nBuilt on 1601-01-01 T 00:00:00"},
+           {testing::PeImage(0x8664, undated), bare, "UTC0", ""}}) {
+    const std::string text = AboutOf(block, flags, zone);
+    EXPECT_EQ(text.substr(0, 34), "Sample Product: Sample description") << text;
+    EXPECT_EQ(text.substr(text.find("Version 1.2.3.4") + 15), rest);
   }
 }
 
 TEST(AboutText, FillFromVersionTakesTheGivenTimeAndExtraText) {
-  const testing::Bytes block = testing::SampleBlock();
+  const testing::Bytes block = SampleBlock();
   NVersionInfo info;
   ASSERT_TRUE(info.LoadBlock(block.data(), block.size()));
   AboutOptions options;

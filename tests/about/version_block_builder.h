@@ -1,6 +1,6 @@
 #pragma once
-// The tests' words for version-resource bytes (res/version/version_block.h): field
-// benders, the sample product, and executable headers to put in front of it.
+// The tests' words for version-resource bytes (res/version/version_block.h): a field
+// bender, the sample product, and executable headers to put in front of it.
 
 #include <cstdint>
 #include <string>
@@ -17,9 +17,6 @@ using TestNode = VersionNode;
 inline void SetU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<std::uint8_t>(value);
   bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-inline std::uint16_t GetU16(const Bytes& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
 // A node without a value that holds `children`, as a string table does.
@@ -54,17 +51,14 @@ inline Bytes SampleBlock(std::uint32_t productMS = 0x00010002, std::uint32_t pro
 
 // A DOS header whose offset at 60 leads to 264 bytes of PE headers (signature,
 // machine, link time), then `tail`.
-inline Bytes PeImage(std::uint16_t machine, const Bytes& tail = {}, std::int32_t peOffset = 0x40,
-                     std::uint32_t signature = 0x4550, std::uint32_t linkTime = 0) {
-  Bytes image(0x40 + 264, 0);
-  image[0] = 'M';
-  image[1] = 'Z';
-  for (int i = 0; i < 4; ++i) {
-    image[60 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(peOffset) >> (8 * i));
-    image[0x40 + i] = static_cast<std::uint8_t>(signature >> (8 * i));
-    image[0x48 + i] = static_cast<std::uint8_t>(linkTime >> (8 * i));
-  }
-  SetU16(image, 0x44, machine);
+inline Bytes PeImage(std::uint16_t machine, const Bytes& tail = {}, std::uint32_t linkTime = 0) {
+  Bytes image{'M', 'Z'};
+  image.resize(0x40, 0);
+  image[60] = 0x40;
+  AppendU32(image, 0x4550);
+  AppendU32(image, machine);
+  AppendU32(image, linkTime);
+  image.resize(0x40 + 264, 0);
   image.insert(image.end(), tail.begin(), tail.end());
   return image;
 }
