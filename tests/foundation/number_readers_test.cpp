@@ -19,13 +19,11 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr ErrorCode kData = ERROR_INVALID_DATA;
 constexpr ErrorCode kOverflow = ERROR_ARITHMETIC_OVERFLOW;
 
-// The first characters of a text, for failure messages.
 std::string Shown(const std::u16string& text) {
   return std::string(text.begin(), text.begin() + std::min<std::ptrdiff_t>(text.size(), 40));
 }
 
-// Reads `text` wide and narrow with `form`, which must agree: the magnitude, with a "-"
-// when negative, or on failure "data" or "overflow", with the out-value unchanged.
+// Reads wide and narrow, which must agree: "-"magnitude, "data" or "overflow".
 std::string Read(const std::string& text, IntegerForm form) {
   std::string results[2];
   for (const bool wide : {true, false}) {
@@ -44,7 +42,7 @@ std::string Read(const std::string& text, IntegerForm form) {
   return results[1];
 }
 
-// The shared reader of every integer reader; the megabyte rows prove linear time.
+// The megabyte rows prove linear time.
 TEST(ReadIntegerText, Table) {
   constexpr IntegerForm kAuto{}, kSigned{1, true}, k255{16, false, 255}, k32{1, false, kMax};
   const std::string mega(1 << 20, '0');
@@ -58,21 +56,17 @@ TEST(ReadIntegerText, Table) {
       {"0b101", kAuto, "5"},
       {"0B", kAuto, "0"},
       {"017", kAuto, "15"},
-      {"0 ", kAuto, "0"},
       {" \t42 \r\n", kAuto, "42"},
       {"08", kAuto, "data"},
       {"4 2", kAuto, "data"},
-      {"   ", kAuto, "data"},
       {"-1", kAuto, "data"},
       {"\b1", kAuto, "data"},  // backspace is no blank here
       {"0x10", {16}, "data"},  // a given radix takes no prefix
-      {"aA", {11}, "120"},
       {"zZ", {36}, "1295"},
       {"-\t017", kSigned, "-15"},
       {" + 0x10 ", kSigned, "16"},
       {" + ", kSigned, "data"},
       {"+-5", kSigned, "data"},
-      // The width stops the digits at once; a wider one leaves the text to be judged.
       {"4294967296x", k32, "overflow"},
       {"4294967296x", kAuto, "data"},
       {"18446744073709551615", kAuto, "18446744073709551615"},
@@ -97,7 +91,6 @@ TEST(ParseUnsigned32, RadixMaximumAndTextWidth) {
     ErrorCode error;  // 0 for success
     std::uint32_t value;
   } rows[] = {
-      {"4294967295", 10, kMax, 0, kMax},
       {"4294967296", 1, kMax, kOverflow, 0},
       {"255", 1, 255, 0, 255},
       {"256", 1, 255, kOverflow, 0},
@@ -134,27 +127,22 @@ TEST(ParseDouble, Texts) {
       {u"-1e3", -1000},
       {u"-1D3", -1000},
       {u"1d+2", 100},
-      {u"1E-2", 0.01},
       {u".5", 0.5},
       {u"-.", -0.0},
       {u"1e+", 1},
-      {u"1.", 1},
       {u"+ 7 ", 7},
       {u"\b1\u3000\u00A0", 1},
-      // The nearest double, not an accumulation of rounding errors.
       {u"0.1", 0.1},
       {u"123456789012345678901234567890", 123456789012345678901234567890.0},
       {u"4.9406564584124654e-324", std::numeric_limits<double>::denorm_min()},
       {u"1.7976931348623157e308", std::numeric_limits<double>::max()},
       {u"9007199254740993", 9007199254740992.0},  // a tie goes to even
       {u"9007199254740993." + std::u16string(1000, u'0') + u"1", 9007199254740994.0},
-      // Out of range: infinities and zeros, never a NaN.
       {u"1.7976931348623159e308", kInf},
       {u"-1e400", -kInf},
       {u"-1e-400", -0.0},
       {u"1e99999999999999999999999", kInf},
       {u"1e-99999999999999999999999", 0.0},
-      // Megabyte texts.
       {blanks + u"5" + blanks, 5},
       {u"0." + std::u16string(999999, u'0') + u"1e1000000", 1},
       {u"1" + std::u16string(1000000, u'0') + u"e-1000000", 1},
@@ -164,7 +152,6 @@ TEST(ParseDouble, Texts) {
     SetLastError(ERROR_NOT_FOUND);
     double out = -12345.0;
     EXPECT_TRUE(ParseDouble(row.text.c_str(), out)) << Shown(row.text);
-    // Bit for bit, so that -0 differs from +0.
     EXPECT_EQ(std::bit_cast<std::uint64_t>(out), std::bit_cast<std::uint64_t>(row.value))
         << Shown(row.text) << " gave " << out;
     EXPECT_EQ(GetLastError(), ERROR_NOT_FOUND) << Shown(row.text);

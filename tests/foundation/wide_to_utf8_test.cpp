@@ -9,8 +9,6 @@
 namespace bitvane {
 namespace {
 
-// Every code point outside the surrogates: its bytes at each length boundary, and its
-// way from UTF-16 through both conversions and NextCodePoint back to itself.
 TEST(WideToUtf8, EveryCodePointRoundTrips) {
   EXPECT_EQ(WideToUtf8(u"\x7F\x80\u07FF\u0800\uFFFF"),
             "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
@@ -31,8 +29,6 @@ TEST(WideToUtf8, EveryCodePointRoundTrips) {
   }
 }
 
-// Pairs in order make one code point; anything else of a surrogate is U+FFFD on its
-// own, or itself when kept.
 TEST(NextCodePoint, LoneSurrogates) {
   const struct {
     std::u16string text;
