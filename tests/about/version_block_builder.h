@@ -1,6 +1,5 @@
 #pragma once
-// The tests' words for version-resource bytes (res/version/version_block.h): a field
-// bender, the sample product, and executable headers to put in front of it.
+// Version-resource bytes for tests: the sample product and a PE header to put before it.
 
 #include <cstdint>
 #include <string>
@@ -14,25 +13,22 @@ namespace bitvane::testing {
 using Bytes = VersionBytes;
 using TestNode = VersionNode;
 
-inline void SetU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
+inline Bytes Patched(Bytes bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<std::uint8_t>(value);
   bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+  return bytes;
 }
 
-// A node without a value that holds `children`, as a string table does.
 inline TestNode Folder(const std::u16string& key, std::vector<TestNode> children = {}) {
   return TestNode{key, {}, 0, true, std::move(children)};
 }
 
-// A whole resource: fixed information of version productMS.productLS with `flags`
-// and `date`, one StringFileInfo holding `tables`, and the translation.
 inline Bytes VersionTree(std::uint32_t productMS, std::uint32_t productLS, std::uint32_t flags,
                          std::vector<TestNode> tables, std::uint64_t date = 0x01D0000012345678u) {
   return BuildVersionNode(
       VersionResourceTree(FixedInfoBytes(productMS, productLS, flags, date), std::move(tables)));
 }
 
-// The usual strings of a sample product.
 inline std::vector<TestNode> SampleStrings() {
   return {VersionStringNode(u"Comments", u"Sample comments"),
           VersionStringNode(u"CompanyName", u"Sample Maker"),
@@ -49,15 +45,11 @@ inline Bytes SampleBlock(std::uint32_t productMS = 0x00010002, std::uint32_t pro
   return VersionTree(productMS, productLS, flags, {Folder(u"040904b0", SampleStrings())}, date);
 }
 
-// A DOS header whose offset at 60 leads to 264 bytes of PE headers (signature,
-// machine, link time), then `tail`.
+// A DOS header pointing at 264 bytes of PE headers (signature, machine, link time), `tail`.
 inline Bytes PeImage(std::uint16_t machine, const Bytes& tail = {}, std::uint32_t linkTime = 0) {
-  Bytes image{'M', 'Z'};
-  image.resize(0x40, 0);
-  image[60] = 0x40;
-  AppendU32(image, 0x4550);
-  AppendU32(image, machine);
-  AppendU32(image, linkTime);
+  Bytes image(0x40, 0);
+  image[0] = 'M', image[1] = 'Z', image[60] = 0x40;
+  for (std::uint32_t field : {0x4550u, std::uint32_t{machine}, linkTime}) AppendU32(image, field);
   image.resize(0x40 + 264, 0);
   image.insert(image.end(), tail.begin(), tail.end());
   return image;

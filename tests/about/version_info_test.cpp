@@ -1,41 +1,26 @@
-// The version reader on blocks in memory: the node parser, the root search, the
-// queries and Describe.
-
+// The version reader on blocks and files, and Describe.
 #include "about/version_info.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "foundation/crc32.h"
 #include "foundation/wide_to_utf8.h"
 #include "platform/last_error.h"
 #include "tests/about/version_block_builder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace bitvane {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace bitvane::testing;
-using Item = NVersionInfo::NVIItem;
-
-// Little-endian 16-bit units: a node header, then whatever follows it.
-Bytes Units(const std::vector<std::uint16_t>& units) {
-  Bytes out;
-  for (std::uint16_t unit : units) AppendU16(out, unit);
-  return out;
-}
-
-// Root-key nodes `depth` deep, each the only child of the one before; the innermost
-// made unreadable when `broken`.
-Bytes NestedRoots(std::size_t depth, bool broken) {
-  TestNode node = Folder(NVersionInfo::RootKey());
-  while (--depth > 0) node = Folder(NVersionInfo::RootKey(), {std::move(node)});
-  Bytes bytes = BuildVersionNode(node);
-  if (broken) SetU16(bytes, bytes.size() - 40 + 4, 2);  // its type; 40 bytes a level
-  return bytes;
-}
 
 Bytes Joined(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -43,135 +28,67 @@ Bytes Joined(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-std::unique_ptr<NVersionInfo> Loaded(const Bytes& block) {
-  auto info = std::make_unique<NVersionInfo>();
-  EXPECT_TRUE(info->LoadBlock(block.data(), block.size()));
-  return info;
+// Root-key nodes `depth` deep (40 bytes a level), the innermost of type 2 when `broken`.
+Bytes NestedRoots(std::size_t depth, bool broken) {
+  TestNode node = Folder(NVersionInfo::RootKey());
+  while (--depth > 0) node = Folder(NVersionInfo::RootKey(), {std::move(node)});
+  const Bytes bytes = BuildVersionNode(node);
+  return broken ? Patched(bytes, bytes.size() - 36, 2) : bytes;
 }
 
-// Each row: a node and where it ends, 0 when it fails. In turn: length below 3,
-// without room for a key, beyond the block; type 2; a key without its 0; a value
-// length without room for a value; binary and text values that fit or not; stray
-// bytes after the value; a child of 8 bytes; a child longer than its parent.
-TEST(VersionParseNode, HeaderKeyAndValueRules) {
+// The sample with a root value of `length` units of text or bytes, from fixed information.
+Bytes RootValue(std::uint16_t length, bool text) {
+  TestNode tree = VersionResourceTree(FixedInfoBytes(0x00010000, 0, 0, 0),
+                                      {Folder(u"040904b0", SampleStrings())});
+  tree.m_valueLength = length;
+  tree.m_text = text;
+  tree.m_value.resize(std::size_t{length} << (text ? 1 : 0));
+  return BuildVersionNode(tree);
+}
+
+// Rows: a node in 16-bit units and where it ends, 0 when refused; then reads out of bounds.
+TEST(VersionBlock, NodeRulesAndRootSearch) {
+  // clang-format off
   const std::pair<std::vector<std::uint16_t>, std::size_t> rows[] = {
-      {{2, 0, 0, 0}, 0},
-      {{7, 0, 0, 0}, 0},
-      {{10, 0, 0, 0}, 0},
-      {{8, 0, 2, 0}, 0},
-      {{8, 0, 0, u'K'}, 0},
-      {{8, 1, 0, 0}, 0},
-      {{12, 4, 0, 0, 1, 2}, 12},
-      {{12, 5, 0, 0, 1, 2}, 0},
-      {{12, 2, 1, 0, u'a', 0}, 12},
-      {{12, 3, 1, 0, u'a', u'b'}, 0},
-      {{10, 0, 0, 0, 0}, 0},
-      {{16, 0, 0, 0, 8, 0, 0, 0}, 16},
-      {{16, 0, 0, 0, 10, 0, 0, 0, 0}, 0}};
+      {{2, 0, 0, 0}, 0}, {{7, 0, 0, 0}, 0}, {{10, 0, 0, 0}, 0}, {{8, 0, 2, 0}, 0},
+      {{8, 0, 0, u'K'}, 0}, {{8, 1, 0, 0}, 0}, {{12, 4, 0, 0, 1, 2}, 12}, {{12, 5, 0, 0, 1, 2}, 0},
+      {{12, 2, 1, 0, u'a', 0}, 12}, {{12, 3, 1, 0, u'a', u'b'}, 0}, {{10, 0, 0, 0, 0}, 0},
+      {{16, 0, 0, 0, 8, 0, 0, 0}, 16}, {{16, 0, 0, 0, 10, 0, 0, 0, 0}, 0}};
+  // clang-format on
   for (const auto& [units, end] : rows) {
-    const Bytes bytes = Units(units);
-    std::size_t position = 0;
-    EXPECT_EQ(NVersionInfo::ParseNode(bytes.data(), bytes.size(), position, nullptr) != nullptr,
-              end != 0)
+    Bytes bytes;
+    for (std::uint16_t unit : units) AppendU16(bytes, unit);
+    std::size_t at = 0;
+    EXPECT_EQ(NVersionInfo::ParseNode(bytes.data(), bytes.size(), at, nullptr) != nullptr, end != 0)
         << ::testing::PrintToString(units);
-    EXPECT_EQ(position, end);
+    EXPECT_EQ(at, end);
   }
-  // Null bytes, one byte left, or a position past the block's end read nothing, even
-  // where memory holds a node.
-  const Bytes node = Units({0, 0, 8, 0, 0, 0});
+  const Bytes node{0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0};
   for (const auto& [block, size] : {std::pair{node.data(), 5}, {node.data(), 2}, {nullptr, 12}}) {
-    std::size_t position = 4;
-    EXPECT_EQ(NVersionInfo::ParseNode(block, static_cast<std::size_t>(size), position, nullptr),
-              nullptr)
-        << size;
+    std::size_t at = 4;
+    EXPECT_EQ(NVersionInfo::ParseNode(block, std::size_t(size), at, nullptr), nullptr);
   }
-}
-
-// Written at every alignment, a tree reads back with its fields, its children in
-// order, and each child at a multiple of 4 of the block.
-TEST(VersionParseNode, FieldsAndChildrenAtEveryAlignment) {
-  const TestNode tree{u"Top", {1, 2, 3}, 3, false, {Folder(u"A"), Folder(u"B", {Folder(u"C")})}};
-  for (std::size_t base = 0; base < 8; ++base) {
-    SCOPED_TRACE(base);
-    const Bytes block = Joined({Bytes(base, 0xEE), BuildVersionNode(tree, base), Bytes{0xEE}});
-    std::size_t position = base;
-    EXPECT_EQ(NVersionInfo::ParseNode(block.data(), block.size(), position, u"top"), nullptr);
-    const auto item = NVersionInfo::ParseNode(block.data(), block.size(), position, u"Top");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(position, block.size() - 1);
-    EXPECT_EQ(item->Offset(), base);
-    EXPECT_EQ(item->ValueOffset(), (base + 6 + 8 + 3) / 4 * 4 - base);
-    EXPECT_EQ(Bytes(item->Value(), item->Value() + item->ValueSize()), (Bytes{1, 2, 3}));
-    ASSERT_EQ(item->ChildCount(), 2u);
-    const Item* c = item->Child(1)->Child(0);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(item->Child(0)->Key() + c->Key(), u"AC");
-    EXPECT_EQ(c->Offset() % 4, 0u);
-    EXPECT_EQ(item->Child(2), nullptr);
-  }
-}
-
-// Nested as deep as the 16-bit length allows: parsed, searched and torn down without
-// recursion; an unreadable innermost node fails every level above it.
-TEST(VersionParseNode, DeepNestingNeedsNoDeepStack) {
-  Bytes block = BuildVersionNode(Folder(NVersionInfo::RootKey()));
-  const std::size_t depth = (65532 - block.size()) / 8;
-  for (std::size_t level = 0; level < depth; ++level) {
-    for (std::size_t unit : {8 * (depth - level), std::size_t{0}, std::size_t{0}, std::size_t{0}}) {
-      AppendU16(block, static_cast<std::uint16_t>(unit));
-    }
-  }
-  SetU16(block, 0, static_cast<std::uint16_t>(block.size()));
+  // The root at every fourth offset only; a failed candidate is passed over whole.
   NVersionInfo info;
-  EXPECT_FALSE(info.LoadBlock(block.data(), block.size()));  // no string table
-  ASSERT_NE(info.Root(), nullptr);
-  std::size_t levels = 0;
-  for (const Item* deepest = info.Root(); deepest->ChildCount() == 1; ++levels) {
-    deepest = deepest->Child(0);
-  }
-  EXPECT_EQ(levels, depth);
-  SetU16(block, block.size() - 4, 2);
-  EXPECT_FALSE(info.LoadBlock(block.data(), block.size()));
-  EXPECT_EQ(info.Root(), nullptr);
-}
-
-TEST(VersionFindChild, DirectChildrenFirstThenSubtreesInOrder) {
-  const Bytes block =
-      BuildVersionNode(Folder(u"root", {Folder(u"one", {Folder(u"deep", {Folder(u"Target")})}),
-                                        Folder(u"two", {Folder(u"TARGET")}), Folder(u"Other")}));
-  std::size_t position = 0;
-  const auto root = NVersionInfo::ParseNode(block.data(), block.size(), position, nullptr);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->FindChild(u"OTHER", false)->Key(), u"Other");
-  EXPECT_EQ(root->FindChild(u"target", false), nullptr);
-  // "one" is entered first; its own children hold no target, its subtree does.
-  EXPECT_EQ(root->FindChild(u"target", true)->Key(), u"Target");
-  EXPECT_EQ(root->FindChild(u"Targe", true), nullptr);
-  EXPECT_EQ(root->FindChild(u"\u00D6ther", true), nullptr);  // case folding is ASCII only
-}
-
-// The error of each bad block; the CRC is taken before the search. At every fourth
-// offset only, a candidate whose tree fails is passed over whole, without losing a
-// resource behind it; no prefix shorter than the resource loads.
-TEST(VersionLoadBlock, BadArgumentsAndRootSearch) {
-  NVersionInfo info;
-  for (const auto& [bytes, size, error] :
-       {std::tuple<const char*, std::size_t, ErrorCode>{nullptr, 0, ERROR_INVALID_DATA},
-        {nullptr, 5, ERROR_INVALID_PARAMETER},
-        {"x", std::size_t{1} << 32, ERROR_INVALID_PARAMETER},
-        {"xyzw", 4, ERROR_INVALID_DATA}}) {
+  // clang-format off
+  const std::tuple<const char*, std::size_t, ErrorCode> bad[] = {
+      {nullptr, 0, ERROR_INVALID_DATA}, {nullptr, 5, ERROR_INVALID_PARAMETER},
+      {"x", std::size_t{1} << 32, ERROR_INVALID_PARAMETER}, {"xyzw", 4, ERROR_INVALID_DATA}};
+  // clang-format on
+  for (const auto& [bytes, size, error] : bad) {
     SetLastError(0);
     EXPECT_FALSE(info.LoadBlock(bytes, size));
     EXPECT_EQ(GetLastError(), error) << size;
   }
   EXPECT_EQ(info.FileCrc(), 0xCF5E7153u);
   const Bytes sample = SampleBlock();
-  for (const auto& [block, offset] :
-       {std::pair{Joined({Bytes(4, 0), sample}), 4u},
-        {Joined({Bytes(2, 0), sample}), NVersionInfo::kNotLoaded},
-        {Joined({NestedRoots(150, true), sample}), 6000u},
-        {Joined({NestedRoots(5, true), NestedRoots(5, false)}), 200u},
-        {Joined({Bytes(64, 0), NestedRoots(9, true)}), 0xFFFFFFFFu}}) {
+  const std::pair<Bytes, std::uint32_t> searches[] = {
+      {Joined({Bytes(4, 0), sample}), 4u},
+      {Joined({Bytes(2, 0), sample}), NVersionInfo::kNotLoaded},
+      {Joined({NestedRoots(150, true), sample}), 6000u},
+      {Joined({NestedRoots(5, true), NestedRoots(5, false)}), 200u},
+      {Joined({Bytes(64, 0), NestedRoots(9, true)}), 0xFFFFFFFFu}};
+  for (const auto& [block, offset] : searches) {
     (void)info.LoadBlock(block.data(), block.size());
     EXPECT_EQ(info.ResourceOffset(), offset) << block.size();
   }
@@ -181,135 +98,145 @@ TEST(VersionLoadBlock, BadArgumentsAndRootSearch) {
   }
 }
 
-// Strings from the chosen table, else from the whole tree; a text ends at its first 0
-// or its length; binary values are no text.
-TEST(VersionLoadBlock, StringsAndReset) {
+// A key is looked up among direct children first, then depth first; folding is ASCII only.
+TEST(VersionBlock, FindChildOrder) {
+  const Bytes block = BuildVersionNode(
+      Folder(u"root", {Folder(u"one", {Folder(u"deep", {Folder(u"Target")})}),
+                       Folder(u"two", {Folder(u"TARGET")}), Folder(u"Other"), Folder(u"\u00F6l")}));
+  std::size_t at = 0;
+  const auto root = NVersionInfo::ParseNode(block.data(), block.size(), at, nullptr);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->FindChild(u"OTHER", false)->Key(), u"Other");
+  EXPECT_EQ(root->FindChild(u"target", false), nullptr);
+  EXPECT_EQ(root->FindChild(u"target", true)->Key(), u"Target");
+  EXPECT_EQ(root->FindChild(u"\u00D6L", true), nullptr);
+}
+
+// Rows: the translation chosen (0: none, so the whole tree), a key, its text, the error.
+TEST(VersionLoadBlock, StringsTranslationsAndReset) {
   TestNode zero = VersionStringNode(u"Zero", u"ab");
-  zero.m_value[2] = 0;  // 'a', 0, 0
+  zero.m_value[2] = 0;
   std::vector<TestNode> strings = SampleStrings();
   strings.insert(strings.end(), {zero, {u"Open", {u'x', 0, u'y', 0}, 2, true, {}}});
-  const auto info = Loaded(VersionTree(
+  const Bytes block = VersionTree(
       0x00010002, 0x00030004, 1,
-      {Folder(u"040904b0", strings), Folder(u"040704b0", {VersionStringNode(u"Only", u"de")})}));
-  // translation (0: none chosen), key, text, error
-  for (const auto& [translation, key, text, error] :
-       {std::tuple<std::uint32_t, const char16_t*, const char16_t*, ErrorCode>{
-            0x040904B0, u"productname", u"Sample Product", 0},
-        {0x040904B0, u"Zero", u"a", 0},
-        {0x040904B0, u"Open", u"xy", 0},
-        {0x040904B0, u"Only", u"", ERROR_INVALID_PARAMETER},
-        {0x040704B0, u"only", u"de", 0},
-        {0, u"Only", u"de", 0},
-        {0, u"Translation", u"", ERROR_INVALID_DATA}}) {
-    EXPECT_EQ(info->SelectTranslation(translation != 0 ? translation : 0x04070000),
-              translation != 0);
-    EXPECT_EQ(info->Translation(), translation);
-    SetLastError(55);
-    EXPECT_EQ(info->GetString(key), text) << WideToUtf8(key);
-    EXPECT_EQ(GetLastError(), error) << WideToUtf8(key);
-  }
-  info->Reset();
-  EXPECT_TRUE(info->Root() == nullptr && info->FixedInfo() == nullptr);
-  EXPECT_EQ(info->FileCrc(), 0xFFFFFFFFu);
-  EXPECT_EQ(info->Translation(), 0x040904B0u);
-  EXPECT_EQ(info->GetString(u"ProductName"), u"");
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
-}
-
-// The default table by its key in any case, else the only one keyed by 8 hex digits.
-TEST(VersionLoadBlock, TranslationChoice) {
-  const std::pair<std::vector<const char16_t*>, const char16_t*> rows[] = {
-      {{u"040904B0"}, u"040904B0"}, {{u"040704b0", u"040904b0"}, u"040904b0"},
-      {{u"04070aFf"}, u"04070aFf"}, {{u"040704b0", u"040c04b0"}, nullptr},
-      {{u"040704b"}, nullptr},      {{u"040704b00"}, nullptr},
-      {{u"0407g4b0"}, nullptr},     {{u"0407G4b0"}, nullptr},
-      {{u"0407/4b0"}, nullptr},     {{}, nullptr}};
-  for (const auto& [keys, chosen] : rows) {
-    std::vector<TestNode> tables;
-    for (const char16_t* key : keys) tables.push_back(Folder(key));
-    const Bytes block = VersionTree(0x00010000, 0, 0, tables);
-    NVersionInfo info;
-    EXPECT_EQ(info.LoadBlock(block.data(), block.size()), chosen != nullptr) << keys.size();
-    EXPECT_EQ(info.Translation(), chosen != nullptr ? 0x040904B0u : 0u);
-    const Item* table = info.StringTable();
-    EXPECT_EQ(table != nullptr ? table->Key() : u"", chosen != nullptr ? chosen : u"");
-  }
-}
-
-TEST(VersionLoadBlock, FixedInformationNeedsA52ByteBinaryRootValue) {
-  for (const auto& [valueLength, text, fixed] :
-       {std::tuple{52, false, true}, {26, true, false}, {48, false, false}, {56, false, false}}) {
-    TestNode tree = VersionResourceTree(FixedInfoBytes(0x00010000, 0, 0, 0),
-                                        {Folder(u"040904b0", SampleStrings())});
-    tree.m_valueLength = static_cast<std::uint16_t>(valueLength);
-    tree.m_text = text;
-    tree.m_value.resize(static_cast<std::size_t>(valueLength) << (text ? 1 : 0));
-    EXPECT_EQ(Loaded(BuildVersionNode(tree))->Describe(u"%p"), fixed ? u"Sample Product" : u"<n/a>")
-        << valueLength;
-  }
-}
-
-// PE headers (their offset > 0 at 60, the signature there, ending before the file) or
-// an ELF header with either byte order; machine codes unknown show as "???". Each
-// row: a 16-bit value written into the PE x64 or the big-endian ELF image, and %x.
-TEST(VersionLoadBlock, PeAndElfHeadersNameTheProcessor) {
-  const Bytes resource = SampleBlock();
-  const Bytes pe = PeImage(0x8664, resource);
-  const Bytes elf =
-      Joined({{0x7F, 'E', 'L', 'F', 2, 2}, Bytes(12, 0), {62, 0}, Bytes(44, 0), resource});
-  const struct {
-    bool elf;
-    std::size_t at;
-    std::uint16_t value;
-    const char16_t* processor;
-  } rows[] = {{false, 0, 0x5A4D, u"x64"},   {false, 0x44, 0xAA64, u"???"},
-              {false, 0x40, 0x4551, u""},   {false, 60, 0, u""},
-              {false, 62, 0x8000, u""},     {true, 0, 0x457F, u"???"},
-              {true, 18, 0xB700, u"ARM64"}, {true, 4, 0x0102, u"x64"},
-              {true, 4, 0x0002, u""},       {true, 4, 0x0302, u""}};
-  for (const auto& row : rows) {
-    Bytes image = row.elf ? elf : pe;
-    SetU16(image, row.at, row.value);
-    EXPECT_EQ(Loaded(image)->Describe(u"[%x]"), u"[" + std::u16string(row.processor) + u"]")
-        << row.elf << " " << row.at;
-  }
-  Bytes exact = PeImage(0x8664);
+      {Folder(u"040904b0", strings), Folder(u"040704b0", {VersionStringNode(u"Only", u"de")})});
   NVersionInfo info;
-  EXPECT_FALSE(info.LoadBlock(exact.data(), exact.size()) || info.HasPeHeaders());
-  exact.push_back(0);
-  EXPECT_FALSE(info.LoadBlock(exact.data(), exact.size()));
-  EXPECT_TRUE(std::equal(info.PeHeaders().begin(), info.PeHeaders().end(), exact.begin() + 0x40));
+  ASSERT_TRUE(info.LoadBlock(block.data(), block.size()));
+  // clang-format off
+  const std::tuple<std::uint32_t, const char16_t*, const char16_t*, ErrorCode> rows[] = {
+      {0x040904B0, u"productname", u"Sample Product", 0}, {0x040904B0, u"Zero", u"a", 0},
+      {0x040904B0, u"Open", u"xy", 0}, {0x040904B0, u"Only", u"", ERROR_INVALID_PARAMETER},
+      {0x040704B0, u"only", u"de", 0}, {0, u"Only", u"de", 0},
+      {0, u"Translation", u"", ERROR_INVALID_DATA}};
+  // clang-format on
+  for (const auto& [translation, key, text, error] : rows) {
+    EXPECT_EQ(info.SelectTranslation(translation != 0 ? translation : 0x04070000),
+              translation != 0);
+    SetLastError(55);
+    const std::u16string got = info.GetString(key);
+    EXPECT_EQ(std::tuple(info.Translation(), got, GetLastError()),
+              std::tuple(translation, text, error))
+        << WideToUtf8(key);
+  }
+  // Alone, a table keyed by 8 hex digits is chosen; the default key in any case.
+  const std::pair<const char16_t*, bool> keys[] = {
+      {u"040904B0", true},  {u"04070aFf", true},  {u"040704b", false},  {u"040704b00", false},
+      {u"0407g4b0", false}, {u"0407G4b0", false}, {u"0407/4b0", false}, {u"0407:4b0", false}};
+  for (const auto& [key, chosen] : keys) {
+    const Bytes one = VersionTree(0x00010000, 0, 0, {Folder(key)});
+    EXPECT_EQ(info.LoadBlock(one.data(), one.size()), chosen) << WideToUtf8(key);
+  }
+  info.Reset();
+  EXPECT_TRUE(info.Root() == nullptr && info.FixedInfo() == nullptr && info.FileCrc() == ~0u);
+  EXPECT_EQ(info.Translation(), 0x040904B0u);
+  EXPECT_TRUE(info.GetString(u"ProductName").empty() && GetLastError() == ERROR_INVALID_DATA);
 }
 
-TEST(VersionDescribe, Templates) {
-  const auto sample = Loaded(PeImage(0x01C0, SampleBlock(0x00070002, 0x00030004, 0)));
-  const auto debug = Loaded(VersionTree(0x00010002, 0, 1, {Folder(u"040904b0")}));
-  const auto odd = Loaded(SampleBlock(0, 0x00010000));
-  const auto wide = Loaded(SampleBlock(0xFFFFFFFF, 4));
-  const NVersionInfo none;
-  for (const auto& [info, format, expected] :
-       std::initializer_list<std::tuple<const NVersionInfo*, const char16_t*, const char16_t*>>{
-           {sample.get(), u"%p|%f|%v|%i|%r|%o|%l|%m|%x|%g|%n|%N",
-            u"Sample Product|Sample description|1.2.3.4|sample|sample.exe|Sample Maker|"
-            u"Copyright (C) Sample Maker|Sample comments|ARM-LE|Release||"},
-           // numbers: "%*.*u", 0 counting as 1; '-' anywhere, '.' again goes on
-           {sample.get(), u"[%5a][%-5a][%3.2a][%-3.2a]", u"[    7][7    ][ 07][07 ]"},
-           {sample.get(), u"[%0.0a][%1.5a][%.2b%.2c%.2d]", u"[7][00007][020304]"},
-           {sample.get(), u"[%5-a][%2.1.2a]", u"[7    ][000000000007]"},
-           // texts: padded to the width, never cut, precision ignored
-           {sample.get(), u"[%8g][%-8g][%3g][%10.2i][%-10V]",
-            u"[ Release][Release ][Release][    sample][7.2.3.4   ]"},
-           // anything else stands literally; an unfinished placeholder is dropped
-           {sample.get(), u"%%p|%-5.2q!|%P %A|%\u00E9|100%5", u"%%p|%-5.2q!|%P %A|%\u00E9|100"},
-           {debug.get(), u"%g [%p][%3m][%x] %V", u"Debug [][   ][] 1.2"},
-           {odd.get(), nullptr, u"0.0.1"},
-           {wide.get(), u"%V", u"65535.65535.0.4"},
-           {&none, u"text", u"<n/a>"}}) {
-    EXPECT_EQ(WideToUtf8(info->Describe(format)), WideToUtf8(expected));
+TEST(VersionDescribe, TemplatesFixedInformationAndProcessor) {
+  const Bytes sample = PeImage(0x01C0, SampleBlock(0x00070002, 0x00030004, 0));
+  const Bytes pe = PeImage(0x8664, SampleBlock());
+  const Bytes elf =
+      Joined({{0x7F, 'E', 'L', 'F', 2, 2}, Bytes(12, 0), {62, 0}, Bytes(44, 0), SampleBlock()});
+  // clang-format off
+  const std::tuple<Bytes, const char16_t*, const char16_t*> rows[] = {
+      {sample, u"%p|%f|%v|%i|%r|%o|%l|%m|%x|%g|%n|%N",
+       u"Sample Product|Sample description|1.2.3.4|sample|sample.exe|Sample Maker|"
+       u"Copyright (C) Sample Maker|Sample comments|ARM-LE|Release||"},
+      // numbers "%*.*u" ('-' anywhere); texts padded, never cut; a stray '%' stays
+      {sample, u"[%5a][%-5a][%3.2a][%-3.2a]", u"[    7][7    ][ 07][07 ]"},
+      {sample, u"[%0.0a][%1.5a][%.2b%.2c%.2d]", u"[7][00007][020304]"},
+      {sample, u"[%5-a][%2.1.2a]", u"[7    ][000000000007]"},
+      {sample, u"[%8g][%-8g][%3g][%10.2i][%-10V]",
+       u"[ Release][Release ][Release][    sample][7.2.3.4   ]"},
+      {sample, u"%%p|%-5.2q!|%P %A|%\u00E9|100%5", u"%%p|%-5.2q!|%P %A|%\u00E9|100"},
+      {VersionTree(0x00010002, 0, 1, {Folder(u"040904b0")}), u"%g [%p][%3m][%x] %V",
+       u"Debug [][   ][] 1.2"},
+      {SampleBlock(0, 0x00010000), nullptr, u"0.0.1"},
+      {SampleBlock(0xFFFFFFFF, 4), u"%V", u"65535.65535.0.4"}, {{}, u"text", u"<n/a>"},
+      {RootValue(52, false), u"%p", u"Sample Product"}, {RootValue(26, true), u"%p", u"<n/a>"},
+      {RootValue(48, false), u"%p", u"<n/a>"}, {RootValue(56, false), u"%p", u"<n/a>"},
+      {pe, u"%x", u"x64"}, {Patched(pe, 0x44, 0x014C), u"%x", u"x86"},
+      {Patched(pe, 0x44, 0xAA64), u"%x", u"???"}, {Patched(pe, 0x40, 0x4551), u"%x", u""},
+      {Patched(pe, 60, 0), u"%x", u""}, {Patched(pe, 62, 0x8000), u"%x", u""},
+      {elf, u"%x", u"???"}, {Patched(elf, 18, 0xB700), u"%x", u"ARM64"},
+      {Patched(elf, 4, 0x0102), u"%x", u"x64"}, {Patched(elf, 4, 0x0002), u"%x", u""},
+      {Patched(elf, 4, 0x0302), u"%x", u""}};
+  // clang-format on
+  for (const auto& [block, format, expected] : rows) {
+    NVersionInfo info;
+    (void)info.LoadBlock(block.data(), block.size());
+    EXPECT_EQ(WideToUtf8(info.Describe(format)), WideToUtf8(expected)) << block.size();
   }
-  // Widths beyond the cap are held at it.
-  EXPECT_EQ(sample->Describe(u"%99999999999999999999g").size(), NVersionInfo::kMaxFieldWidth);
-  EXPECT_EQ(sample->Describe(u"%.99999999999999999999a").size(), NVersionInfo::kMaxFieldWidth);
+  NVersionInfo info;  // widths beyond the cap are held at it
+  ASSERT_TRUE(info.LoadBlock(sample.data(), sample.size()));
+  EXPECT_EQ(info.Describe(u"%99999999999999999999g").size(), NVersionInfo::kMaxFieldWidth);
+  EXPECT_EQ(info.Describe(u"%.99999999999999999999a").size(), NVersionInfo::kMaxFieldWidth);
+}
+
+// Paths against the working folder; a name found by a pattern is read as it is.
+TEST(VersionLoadFile, PathsAndTheirFailures) {
+  const test::TempDir scratch;
+  const fs::path before = fs::current_path();
+  for (const char* name :
+       {"app_x64.exe", "lib_x86_debug.dll", "arm_two_tables.exe", "no_version.exe", "%HOME%.bin"}) {
+    fs::copy_file(
+        fs::path(__FILE__).parent_path() / "fixtures" / (*name == '%' ? "app_x64.exe" : name),
+        scratch.Join(name));
+  }
+  scratch.MakeDir("folder.dll");
+  scratch.Write("empty.exe", "");
+  scratch.MakeFifo("pipe.exe");
+  const char16_t *app = u"Sample Product|x64|Release|1.2.3.4|1.2.3.4", *none = u"<n/a>";
+  // clang-format off
+  const std::tuple<std::string, ErrorCode, std::string, const char16_t*> rows[] = {
+      {"./sub/../app_x64.exe", 0, "app_x64.exe", app},
+      {"*.dll", 0, "lib_x86_debug.dll", u"Beispielprodukt|x86|Debug|1.2|1.2.0.0"},  // no folder
+      // no table chosen: the strings are looked up in the whole tree
+      {"arm_two_tables.exe", ERROR_INVALID_DATA, "",
+       u"Beispielprodukt|ARM-LE|Release|3.0.0.1|3.0.0.1"},
+      {"*ME%.bin", 0, "%HOME%.bin", app},
+      {"no_version.exe", ERROR_INVALID_DATA, "", none}, {"empty.exe", ERROR_INVALID_DATA, "", none},
+      {"*.exe", ERROR_INVALID_PARAMETER, "", none}, {"*.none", ERROR_FILE_NOT_FOUND, "", none},
+      {"missing.exe", ERROR_FILE_NOT_FOUND, "", none},
+      {"folder.dll", ERROR_BAD_FILE_TYPE, "", none}, {"pipe.exe", ERROR_BAD_FILE_TYPE, "", none}};
+  // clang-format on
+  NVersionInfo info;
+  fs::current_path(scratch.Path());
+  for (const auto& [path, error, name, described] : rows) {
+    SetLastError(77);
+    EXPECT_EQ(info.LoadFile(test::Wide(path)), error == 0) << path;
+    EXPECT_EQ(std::tuple(GetLastError(), WideToUtf8(info.Path()), info.FindData().FileName()),
+              std::tuple(error, error == 0 ? scratch.Join(name) : "", test::Wide(name)))
+        << path;
+    EXPECT_EQ(WideToUtf8(info.Describe(u"%p|%x|%g|%V|%a.%b.%c.%d")), WideToUtf8(described));
+  }
+  fs::current_path(before);
+  // A file too short for a resource is still read; one over a gibibyte is not (a hole).
+  EXPECT_FALSE(info.LoadFile(test::Wide(scratch.Write("byte.exe", "x"))));
+  EXPECT_EQ(info.FileCrc(), Crc32("x", 1));
+  EXPECT_FALSE(info.LoadFile(test::Wide(scratch.Sparse("huge.exe", (1ull << 30) + 1))));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
 }
 
 }  // namespace
