@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 
+#include "cli/terminal_text.h"
 #include "platform/registry.h"
 #include "platform/registry_names.h"
-#include "settings/bitvane_settings.h"
-#include "settings/ps_store.h"
+#include "settings/ps_str_list_entry.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
@@ -36,281 +37,141 @@ std::string Contents(const std::string& path) {
   return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
-class SettingsCommandTest : public ::testing::Test {
+class SettingsCommandTest : public test::TempHiveTest {
  protected:
-  void SetUp() override { UseHive(m_dir); }
-  void UseHive(const test::TempDir& dir, const std::string& where = "registry.sqlite3") {
-    ASSERT_TRUE(dir.Made());
-    m_hive = dir.Join(where);
-    SetRegistryHivePath(m_hive);
-  }
-  void TearDown() override { SetRegistryHivePath(std::string()); }
   [[nodiscard]] std::string KeyLine() const {
-    return "HKCU\\Software\\Kelmo\\Bitvane\\Settings in " + m_hive + "\n";
+    return "HKCU\\Software\\Kelmo\\Bitvane\\Settings in " + TerminalText(m_hive) + "\n";
   }
-
-  test::TempDir m_dir;
-  std::string m_hive;
 };
 
-// Every value is shown by name, type and contents, the program's own as it reads them;
-// nothing from the store or the path can fake a line or act on the terminal.
-TEST_F(SettingsCommandTest, ShowsEveryStoredValueEscaped) {
-  UseHive(m_dir, "a\nb\x1B/registry.sqlite3");
-  // The program's five settings, saved the way the main window does.
-  unsigned int low = 1234, high = 0xFFFFFFFFu;
-  NSTRList floats, doubles;
-  for (const char16_t* format : {u"%.9g", u"", u"say \"hi\""}) floats.Add(format);
-  bool dark = true;
-  NPSStore store{std::u16string(kSettingsStoreName)};
-  ASSERT_TRUE(store.InitFromApp(kSettingsRegistryKey, kShippedAppName));
-  ASSERT_TRUE(AddBitvaneSettings(store, {&low, &high, &floats, &doubles, &dark}));
-  store.SetForceSave(true);
-  ASSERT_TRUE(store.SaveAll()) << store.LastError();
-  std::string blob;
-  for (char c = 0; c < 40; ++c) blob += c;
-  const std::string five("\x05\0\0\0", 4);
-  const struct {
-    std::u16string name;
-    std::uint32_t type;
-    std::string bytes, line;
-  } raw[] = {
-      {u"Broken", REG_DWORD, "\x01\x02\x03",
-       "Broken         REG_DWORD     hex: 01 02 03 (3 bytes)"},
-      {u"", REG_SZ, Utf16LeBytes(u"Gr\u00FC\u00DFe\0tail"s),
-       "(default)      REG_SZ        \"Gr\xC3\xBC\xC3\x9F"
-       "e\""},
-      {u"Blob", REG_BINARY, blob,
-       "Blob           REG_BINARY    hex: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 "
-       "13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F ... (40 bytes)"},
+// Every value is shown by name, type and contents, escaped. A usage error changes
+// nothing; a reset deletes only the settings key.
+TEST_F(SettingsCommandTest, ShowsEveryStoredValueEscapedAndResets) {
+  SetRegistryHivePath(m_hive = m_dir.Join("a\nb\x1B/registry.sqlite3"));
+  std::string blob(40, '\0'), expected = KeyLine();
+  EXPECT_NE(expected.find("a\\nb\\u001B/registry"), std::string::npos);
+  std::iota(blob.begin(), blob.end(), '\0');
+  // clang-format off
+  const std::tuple<std::u16string, std::uint32_t, std::string, std::string> raw[] = {
+      {u"Bad", REG_DWORD, "\x01\x02\x03", "Bad            REG_DWORD     hex: 01 02 03 (3 bytes)"},
+      {u"", REG_SZ, Utf16LeBytes(u"\u00FC\0tail"s), "(default)      REG_SZ        \"\u00FC\""},
+      {u"Blob", REG_BINARY, blob, "Blob           REG_BINARY    hex: 00 01 02 03 04 05 06 07 08 09 "
+       "0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F ... (40 bytes)"},
       {u"Wide", REG_QWORD, "\x08\x07\x06\x05\x04\x03\x02\x01",
        "Wide           REG_QWORD     72623859790382856 (0x0102030405060708)"},
       {u"Nothing", 99, "", "Nothing        type 99       (no data)"},
-      {u"a\nb", REG_DWORD, five, "\"a\\nb\"         REG_DWORD     5 (0x00000005)"},
-      {u"Esc\x1B[2J", REG_DWORD, five, "\"Esc\\u001B[2J\" REG_DWORD     5 (0x00000005)"},
-      {u"Rtl\x202E", REG_DWORD, five, "\"Rtl\\u202E\"    REG_DWORD     5 (0x00000005)"},
-      {u"Half\xDC00", REG_DWORD, five, "\"Half\\uDC00\"   REG_DWORD     5 (0x00000005)"},
       // A name that begins with a quote cannot pass for a quoted one.
-      {u"\"a\\nb\"", REG_DWORD, five, "\"\\\"a\\\\nb\\\"\"    REG_DWORD     5 (0x00000005)"},
-      {u"Text", REG_SZ, Utf16LeBytes(u"x\x1B]0;title\x07\x2066\x85"),
-       "Text           REG_SZ        \"x\\u001B]0;title\\u0007\\u2066\\u0085\""},
+      {u"\"a\\nb\"", REG_DWORD, "\x05\0\0\0"s,
+       "\"\\\"a\\\\nb\\\"\"    REG_DWORD     5 (0x00000005)"},
+      {u"Esc\x1B[2J\x202E", REG_SZ, Utf16LeBytes(u"x\x1B]0;title\x07\x2066\x85\xDC00"),
+       "\"Esc\\u001B[2J\\u202E\" REG_SZ        "
+       "\"x\\u001B]0;title\\u0007\\u2066\\u0085\\uDC00\""},
+      // An empty entry of the program's own lists is stored as a marker.
       {u"List", REG_MULTI_SZ,
-       Utf16LeBytes(u"a\r\nb\0\x9B"
-                    u"1m"s),
-       "List           REG_MULTI_SZ  [\"a\\r\\nb\", \"\\u009B1m\"]"},
-  };
-  std::string expected = "HKCU\\Software\\Kelmo\\Bitvane\\Settings in " + m_dir.Path() +
-                         "/a\\nb\\u001B/registry.sqlite3\n"
-                         "ValueLow       REG_DWORD     1234 (0x000004D2)\n"
-                         "ValueHigh      REG_DWORD     4294967295 (0xFFFFFFFF)\n"
-                         "FloatFormats   REG_MULTI_SZ  [\"%.9g\", \"\", \"say \\\"hi\\\"\"]\n"
-                         "DoubleFormats  REG_MULTI_SZ  []\n"
-                         "DarkTheme      REG_DWORD     1 (0x00000001)\n";
-  for (const auto& row : raw) {
-    ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, row.name.c_str(), row.type, row.bytes),
-              0u);
-    expected += row.line + "\n";
+       Utf16LeBytes(u"a\r\nb\0"s + std::u16string(NPSSTRListEntry::kEmptyMarker) + u"\0\u009B1m"s),
+       "List           REG_MULTI_SZ  [\"a\\r\\nb\", \"\", \"\\u009B1m\"]"},
+      {u"None", REG_MULTI_SZ, "", "None           REG_MULTI_SZ  []"}};
+  // clang-format on
+  for (const auto& [name, type, bytes, line] : raw) {
+    ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), type, bytes), 0u);
+    expected += line + "\n";
   }
-  const Outcome shown = Settings({});
-  EXPECT_EQ(shown.status, 0);
-  EXPECT_EQ(shown.out, expected);
-  EXPECT_EQ(shown.err, "");
-}
-
-TEST_F(SettingsCommandTest, UsageErrorsChangeNothingAndResetDeletesOnlyTheSettingsKey) {
-  ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, u"v", REG_BINARY, "x"), 0u);
   const char16_t* const sibling = u"Software\\Kelmo\\Bitvane\\Other";
   ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, sibling, nullptr), 0u);
-  const std::vector<std::string> rows[] = {
-      {"--reset", "--reset"}, {"--reset", "now"}, {"--RESET"}, {"--\x1B[8m\xFF"}};
-  for (const auto& args : rows) {
-    const Outcome outcome = Settings(args);
-    EXPECT_EQ(outcome.status, 2) << ::testing::PrintToString(args);
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "bitvane-cli: unexpected argument '" +
-                               (args.back()[2] == 0x1B ? "--\\u001B[8m\\xFF" : args.back()) +
-                               "'\nUsage: bitvane-cli settings [--reset]\n");
-  }
-  const Outcome reset = Settings({"--reset"});  // the settings were still there
-  EXPECT_EQ(reset.status, 0);
-  EXPECT_EQ(reset.out, kDeleted);
-  EXPECT_EQ(reset.err, "");
+  const std::string bad = "bitvane-cli: unexpected argument '",
+                    usage = "'\nUsage: bitvane-cli settings [--reset]\n";
+  EXPECT_EQ(Settings({"--reset", "--reset"}), (Outcome{2, "", bad + "--reset" + usage}));
+  EXPECT_EQ(Settings({"--\x1B[8m\xFF"}), (Outcome{2, "", bad + "--\\u001B[8m\\xFF" + usage}));
+  EXPECT_EQ(Settings({}), (Outcome{0, expected, ""}));
+  EXPECT_EQ(Settings({"--reset"}), (Outcome{0, kDeleted, ""}));
   EXPECT_EQ(Settings({"--reset"}).out, kNothing);  // the key itself is gone
   RegHandle key = 0;
   EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, sibling, KEY_READ, &key), ERROR_SUCCESS);
 }
 
-// Showing never creates or changes the store; a reset that finds nothing changes nothing.
-TEST_F(SettingsCommandTest, NothingStored) {
-  const struct {
-    const char* label;
-    const char16_t* key;  // made before, if any
-    bool damaged;         // the hive holds bytes that are no database
-    const char* resetOut;
-  } rows[] = {
-      {"no hive", nullptr, false, kNothing},
-      {"no settings key", u"Software\\Kelmo\\Bitvane", false, kNothing},
-      {"empty settings key", kSettingsKey, false, kDeleted},
-      {"damaged hive", nullptr, true, kNothing},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.label);
+// Showing never creates or changes the store, nor does a reset that finds nothing or
+// fails: a file standing in the place of a folder of the store's path is named.
+TEST_F(SettingsCommandTest, NothingStoredOrBlocked) {
+  // What is there: a key made before, or a file (the hive itself: a damaged one).
+  const std::tuple<const char16_t*, std::string, const char*> rows[] = {
+      {nullptr, "", kNothing},      {u"Software\\Kelmo\\Bitvane", "", kNothing},
+      {kSettingsKey, "", kDeleted}, {nullptr, "registry.sqlite3", kNothing},
+      {nullptr, "config", ""},      {nullptr, "\x1B[2Jbad", ""}};
+  for (const auto& [key, file, resetOut] : rows) {
+    SCOPED_TRACE(::testing::PrintToString(file));
     const test::TempDir dir;
-    UseHive(dir);
-    if (row.key) {
-      ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, row.key, nullptr), 0u);
-    }
-    if (row.damaged) dir.Write("registry.sqlite3", std::string(8192, '\x5A'));
-    const std::string before = Contents(m_hive);
-    const Outcome shown = Settings({});
-    EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out, KeyLine() + "none stored\n");
-    EXPECT_EQ(shown.err.find(" cannot be read as a settings store;") != std::string::npos,
-              row.damaged)
-        << shown.err;
-    EXPECT_EQ(Contents(m_hive), before);
-    const Outcome reset = Settings({"--reset"});
-    EXPECT_EQ(reset.status, 0);
-    EXPECT_EQ(reset.out, row.resetOut);
-    EXPECT_EQ(reset.err, "");
-    if (row.resetOut == kNothing) {
-      EXPECT_EQ(Contents(m_hive), before);
-    }
-    // Nothing moved aside, no journal left behind.
+    const bool damaged = file == "registry.sqlite3", blocked = !file.empty() && !damaged;
+    SetRegistryHivePath(
+        m_hive = dir.Join(blocked ? file + "/bitvane/registry.sqlite3" : "registry.sqlite3"));
+    ASSERT_EQ(key ? StoreValue(HKEY_CURRENT_USER, key, nullptr) : 0u, 0u);
+    if (!file.empty()) dir.Write(file, std::string(8192, '\x5A'));
+    const std::string path = file.empty() ? m_hive : dir.Join(file), before = Contents(path);
+    const std::string reason =
+        " the settings: the settings folder is blocked by a file: " + dir.Join(TerminalText(file)) +
+        " (error 3)\n";
+    const std::string damage = "bitvane-cli: " + m_hive +
+                               " cannot be read as a settings store; the program starts with its "
+                               "defaults and moves the file aside when it next saves\n";
+    EXPECT_EQ(Settings({}), (Outcome{blocked, KeyLine() + (blocked ? "" : "none stored\n"),
+                                     blocked   ? "bitvane-cli: cannot read" + reason
+                                     : damaged ? damage
+                                               : ""}));
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(Settings({"--reset"}),
+              (Outcome{blocked, resetOut, blocked ? "bitvane-cli: cannot delete" + reason : ""}));
+    EXPECT_EQ(Contents(path), resetOut == kDeleted ? Contents(path) : before);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-      EXPECT_EQ(entry.path(), m_hive);
+      EXPECT_EQ(entry.path(), path);
     }
   }
 }
 
-// The row id of the key whose name, folded, is `folded`.
-sqlite3_int64 KeyId(const std::string& hive, std::u16string_view folded) {
-  sqlite3_int64 id = 0;
+// Another process deletes key `g_id` just before the `g_left`th statement of this one
+// that looks whether it is there; the trace is put in every connection opened meanwhile.
+std::string g_hive, g_id;
+int g_left = 0;
+
+// Runs `sql` on the hive through a connection of its own; a row's first column is `g_id`.
+void Exec(const std::string& sql) {
   sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
-  const std::string name = Utf16LeBytes(folded);
-  if (sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, "SELECT id FROM keys WHERE folded = ?", -1, &query, nullptr) ==
-          SQLITE_OK &&
-      sqlite3_bind_blob(query, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC) ==
-          SQLITE_OK &&
-      sqlite3_step(query) == SQLITE_ROW) {
-    id = sqlite3_column_int64(query, 0);
-  }
-  sqlite3_finalize(query);
+  sqlite3_open(g_hive.c_str(), &db);
+  const auto take = [](void*, int, char** values, char**) { return g_id = values[0], 0; };
+  sqlite3_exec(db, sql.c_str(), take, nullptr, nullptr);
   sqlite3_close(db);
-  return id;
 }
 
-// Another process deleting a key while this one reads it: the key goes, through a
-// connection of its own, just before the `nth` statement of this process that looks
-// whether the key is still there.
-class DeleteKeyWhenLookedAt {
- public:
-  DeleteKeyWhenLookedAt(std::string hive, sqlite3_int64 id, int nth)
-      : m_hive(std::move(hive)),
-        m_check("SELECT 1 FROM keys WHERE id = " + std::to_string(id)),
-        m_id(id),
-        m_left(nth) {
-    s_active = this;
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&Install));
-  }
-  ~DeleteKeyWhenLookedAt() {
-    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&Install));
-    s_active = nullptr;
-  }
-  DeleteKeyWhenLookedAt(const DeleteKeyWhenLookedAt&) = delete;
-  DeleteKeyWhenLookedAt& operator=(const DeleteKeyWhenLookedAt&) = delete;
+int Trace(unsigned, void*, void* statement, void*) {
+  char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+  const bool look = g_left > 0 && sql && "SELECT 1 FROM keys WHERE id = " + g_id == sql;
+  sqlite3_free(sql);
+  if (look && --g_left == 0)
+    Exec("DELETE FROM vals WHERE key = " + g_id + "; DELETE FROM keys WHERE id = " + g_id);
+  return 0;
+}
 
-  [[nodiscard]] bool Deleted() const { return m_deleted; }
-
- private:
-  // Runs for every connection opened meanwhile, the registry's included.
-  static int Install(sqlite3* db, char**, const sqlite3_api_routines*) {
-    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Trace, nullptr);
-    return SQLITE_OK;
-  }
-  // Called as a statement starts, before it takes any lock on the file.
-  static int Trace(unsigned, void*, void* statement, void*) {
-    DeleteKeyWhenLookedAt* self = s_active;
-    if (!self || self->m_left == 0) return 0;
-    char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
-    const bool check = sql && self->m_check == sql;
-    sqlite3_free(sql);
-    if (check && --self->m_left == 0) {
-      const std::string id = std::to_string(self->m_id);
-      const std::string erase =
-          "DELETE FROM vals WHERE key = " + id + "; DELETE FROM keys WHERE id = " + id;
-      sqlite3* db = nullptr;
-      self->m_deleted = sqlite3_open(self->m_hive.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, erase.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-      sqlite3_close(db);
-    }
-    return 0;
-  }
-
-  static inline DeleteKeyWhenLookedAt* s_active = nullptr;
-  std::string m_hive;
-  std::string m_check;
-  sqlite3_int64 m_id;
-  int m_left;
-  bool m_deleted = false;
-};
+int InstallTrace(sqlite3* db, char**, const sqlite3_api_routines*) {
+  return sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Trace, nullptr);
+}
 
 TEST_F(SettingsCommandTest, AKeyDeletedWhileItIsReadHoldsNothing) {
-  const struct {
-    const char* when;
-    const char16_t* key;  // deleted, folded
-    int nth;              // at its nth look
-    bool reset;
-  } rows[] = {
-      {"counting the values", u"SETTINGS", 1, false},
-      {"listing the first value", u"SETTINGS", 2, false},
-      {"reading the first value", u"SETTINGS", 6, false},
-      {"resetting", u"BITVANE", 1, true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << "deleted while " << row.when);
+  const char* settings = "SELECT key FROM vals LIMIT 1";  // the only key with values
+  const char* bitvane = "SELECT parent FROM keys WHERE id IN (SELECT key FROM vals)";
+  // Deleted while counting the values, listing and reading the first one; resetting.
+  const std::tuple<const char*, int, bool> rows[] = {
+      {settings, 1, false}, {settings, 2, false}, {settings, 6, false}, {bitvane, 1, true}};
+  for (const auto& [query, nth, reset] : rows) {
+    SCOPED_TRACE(testing::Message() << query << " at look " << nth);
     const test::TempDir dir;
-    UseHive(dir);
-    for (const char16_t* name : {u"One", u"Two", u"Three"}) {
+    SetRegistryHivePath(m_hive = g_hive = dir.Join("registry.sqlite3"));
+    for (const char16_t* name : {u"One", u"Two", u"Three"})
       ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, name, REG_BINARY, "x"), 0u);
-    }
-    const sqlite3_int64 id = KeyId(m_hive, row.key);
-    ASSERT_NE(id, 0);
-    Outcome outcome;
-    {
-      const DeleteKeyWhenLookedAt deleter(m_hive, id, row.nth);
-      outcome =
-          Settings(row.reset ? std::vector<std::string>{"--reset"} : std::vector<std::string>{});
-      EXPECT_TRUE(deleter.Deleted());
-    }
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, row.reset ? kNothing : KeyLine() + "none stored\n");
-    EXPECT_EQ(outcome.err, "");
-  }
-}
-
-// A file standing where a folder of the store's path belongs is named, escaped, and
-// left as it is.
-TEST_F(SettingsCommandTest, AFileInThePlaceOfTheSettingsFolderIsNamed) {
-  for (const std::string file : {"config", "\x1B[2Jbad/bitvane"}) {
-    SCOPED_TRACE(file);
-    const test::TempDir dir;
-    std::filesystem::create_directories(std::filesystem::path(dir.Join(file)).parent_path());
-    dir.Write(file, "not a folder");
-    UseHive(dir, file + (file == "config" ? "/bitvane" : "") + "/registry.sqlite3");
-    const std::string shown = file == "config" ? file : "\\u001B[2Jbad/bitvane";
-    const std::string reason =
-        "the settings folder is blocked by a file: " + dir.Join(shown) + " (error 3)\n";
-    const Outcome read = Settings({});
-    EXPECT_EQ(read.status, 1);
-    EXPECT_EQ(read.err, "bitvane-cli: cannot read the settings: " + reason);
-    const Outcome reset = Settings({"--reset"});
-    EXPECT_EQ(reset.status, 1);
-    EXPECT_EQ(reset.out, "");
-    EXPECT_EQ(reset.err, "bitvane-cli: cannot delete the settings: " + reason);
-    EXPECT_EQ(Contents(dir.Join(file)), "not a folder");
+    Exec(query);
+    g_left = nth;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&InstallTrace));
+    const Outcome outcome = Settings(std::vector<std::string>(reset, "--reset"));
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&InstallTrace));
+    EXPECT_EQ(g_left, 0);
+    EXPECT_EQ(outcome, (Outcome{0, reset ? kNothing : KeyLine() + "none stored\n", ""}));
   }
 }
 

@@ -2,6 +2,9 @@
 // Runs one mode of bitvane-cli in the test's process, with its exit status and both
 // output streams captured.
 
+#include <gtest/gtest.h>
+
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,7 +14,13 @@ namespace bitvane::test {
 struct CliOutcome {
   int status;
   std::string out, err;
+  friend bool operator==(const CliOutcome&, const CliOutcome&) = default;
 };
+
+inline void PrintTo(const CliOutcome& outcome, std::ostream* os) {
+  *os << "{status " << outcome.status << ", out " << ::testing::PrintToString(outcome.out)
+      << ", err " << ::testing::PrintToString(outcome.err) << "}";
+}
 
 // `mode` is RunConvert, RunDescribe or RunSettings.
 template <typename Mode>
