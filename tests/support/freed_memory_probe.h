@@ -1,15 +1,8 @@
 #pragma once
-// Finds out whether freed heap memory still holds a secret. A test executable that
-// links freed_memory_probe.cpp runs on its own global operator new and delete (every
-// form without an alignment argument), which keep each block's size. While a
-// FreedMemoryProbe is alive, every block freed through operator delete is searched for
-// the probe's needle before it goes back to the heap. Any freed block counts, the
-// test's own strings too: keep the needle's source alive until the probe is gone. One
-// probe at a time, on one thread.
-//
-// The allocator also stops the program with a message on a delete that does not match
-// its new (a stranger's pointer, scalar against array forms, a wrong size), as the
-// sanitizer would without the replacement.
+// Finds out whether freed heap memory still holds a secret: an executable linking
+// freed_memory_probe.cpp runs on its own operator new and delete, which search each block freed
+// while a probe is alive (the test's strings too: keep the needle's source alive that long).
+// One probe at a time, on one thread. A delete that does not match its new stops the program.
 
 #include <cstddef>
 #include <string_view>
@@ -21,23 +14,18 @@ namespace bitvane {
 
 class FreedMemoryProbe : public NNonCopyable {
  public:
-  // Searches for `size` bytes copied from `needle` (size >= 1).
+  // Searches for `size` bytes copied from `needle`, or for the units of `text`.
   FreedMemoryProbe(const void* needle, std::size_t size);
-  // Searches for the UTF-16 code units of `text` (not empty).
   explicit FreedMemoryProbe(std::u16string_view text)
       : FreedMemoryProbe(text.data(), text.size() * sizeof(char16_t)) {}
-  ~FreedMemoryProbe();
+  ~FreedMemoryProbe() { active = nullptr; }
 
-  // Freed blocks that held the needle.
-  [[nodiscard]] std::size_t Hits() const noexcept { return m_hits; }
-  // Freed blocks searched.
-  [[nodiscard]] std::size_t BlocksScanned() const noexcept { return m_scanned; }
+  [[nodiscard]] std::size_t Hits() const noexcept { return m_hits; }  // blocks with the needle
+  [[nodiscard]] std::size_t BlocksScanned() const noexcept { return m_scanned; }  // all of them
+  void Scan(const void* block, std::size_t size) noexcept;  // for the replaced delete
+  static inline FreedMemoryProbe* active = nullptr;         // the one alive, if any
 
  private:
-  friend struct FreedMemoryProbeAccess;  // the replaced operator delete
-
-  void Scan(const void* block, std::size_t size) noexcept;
-
   std::vector<unsigned char> m_needle;
   std::size_t m_hits = 0;
   std::size_t m_scanned = 0;

@@ -1,62 +1,42 @@
 #pragma once
-// Instrumented elements for container tests: Tracked logs every destruction in
-// order, so a test sees which owned objects a container deleted and when;
-// Counted counts its live non-default values, so a test sees values a container
-// failed to destroy.
+// Container elements that log their destruction (Tracked) or count live values and copies.
 
 #include <cstdint>
 #include <vector>
 
 namespace bitvane::test {
 
-class Tracked {
- public:
-  explicit Tracked(int id) : m_id(id) {}
-  virtual ~Tracked() { Log().push_back(m_id); }
-  [[nodiscard]] int Id() const { return m_id; }
-
-  // Ids of destroyed objects, in order of destruction.
-  static std::vector<int>& Log() {
-    static std::vector<int> log;
-    return log;
-  }
-
- private:
-  int m_id;
+struct Tracked {
+  explicit Tracked(int id) : id(id) {}
+  virtual ~Tracked() { log.push_back(id); }
+  static inline std::vector<int> log;  // ids of destroyed objects, in order
+  const int id;
 };
 
-// Logs -id before its base logs id: deleted through a Tracked*, this proves the
-// deletion went through the virtual destructor.
-class TrackedDerived : public Tracked {
- public:
+// Logs -id before its base logs id: proof of deletion through the virtual destructor.
+struct TrackedDerived : Tracked {
   using Tracked::Tracked;
-  ~TrackedDerived() override { Log().push_back(-Id()); }
+  ~TrackedDerived() override { log.push_back(-id); }
 };
 
 struct Counted {
-  Counted(int value = 0) : id(value) { Live() += id != 0; }  // NOLINT: implicit on purpose
-  Counted(const Counted& other) : Counted(other.id) {}
+  Counted(int value = 0) : id(value) { live += id != 0; }  // NOLINT: implicit on purpose
+  Counted(const Counted& other) : Counted(other.id) { ++copies; }
   Counted& operator=(const Counted& other) {
-    Live() += (other.id != 0) - (id != 0);
+    live += (other.id != 0) - (id != 0);
     id = other.id;
     return *this;
   }
-  ~Counted() { Live() -= id != 0; }
+  ~Counted() { live -= id != 0; }
   bool operator==(const Counted& other) const { return id == other.id; }
-  static int& Live() {
-    static int live = 0;
-    return live;
-  }
+  static inline int live = 0, copies = 0;
   int id;
 };
 
-// An address in the lowest page: never an object. Member calls on it are
-// deliberate undefined behaviour, made in functions marked BITVANE_WILD_CALL so
-// that the sanitizer lets the defensive checks inside the callee answer.
+// An address in the lowest page, never an object. Calls through it are deliberate undefined
+// behaviour, in functions the sanitizer leaves to the callee's own checks.
 template <class C>
-C* WildPointer() {
-  return reinterpret_cast<C*>(static_cast<std::uintptr_t>(0x40));
-}
+C* const kWildPointer = reinterpret_cast<C*>(std::uintptr_t{0x40});
 #define BITVANE_WILD_CALL __attribute__((no_sanitize("undefined"), noinline))
 
 }  // namespace bitvane::test
