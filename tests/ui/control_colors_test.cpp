@@ -1,317 +1,255 @@
-// The control-colour table (results and repaints of SetColors and ClearAll) and its
-// attachment to a dialog (palettes of the controls, detaching on destruction).
+// Control colours, their attachment to a dialog's widgets, and the themes made of them.
 
 #include "ui/control_colors.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QtTest>
-#include <iterator>
+#include <QDBusVariant>
 #include <map>
-#include <memory>
-#include <vector>
 
-#include "tests/ui/paint_counter.h"
-#include "tests/ui/ui_test_registry.h"
+#include "tests/ui/ui_test.h"
+#include "tools/theme_demo/theme_demo_dialog.h"
+#include "ui/apply_theme.h"
 #include "ui/control_ids.h"
 #include "ui/dlg_ctrl_colors.h"
+#include "ui/owner_button.h"
 #include "ui/qt_colors.h"
+#include "ui/system_theme.h"
 
 namespace bitvane {
 namespace {
 
-constexpr ColorRef kDef = kDefaultColor;
-constexpr ColorRef kOtherDef = 0x01000000;  // any non-zero top byte means "default"
+constexpr ColorRef kDef = kDefaultColor, kOtherDef = 0x01000000;  // any top byte is "default"
+constexpr ColorRef kGrey = 0xCCCCCC, kDark = 0x333333, kBlue = 0x663300, kPink = 0xFFCCCC;
+using Repaints = std::vector<std::pair<int, bool>>;
 
 // Records each repaint and whether the control still had an entry at that moment.
-class RecordingColors : public ControlColors {
- public:
-  std::vector<int> repainted;
-  std::vector<bool> hadEntry;
-
-  void Forget() {
-    repainted.clear();
-    hadEntry.clear();
-  }
-
- protected:
-  void Repaint(int id) override {
-    repainted.push_back(id);
-    hadEntry.push_back(Lookup(id) != nullptr);
-  }
+struct RecordingColors : ControlColors {
+  Repaints repaints;
+  void Repaint(int id) override { repaints.emplace_back(id, Lookup(id) != nullptr); }
 };
 
-constexpr ColorRef kGrey = 0xCCCCCC, kDark = 0x333333, kBlue = 0x663300, kPink = 0xFFCCCC;
-
-// A start of two defaults means no entry; so does a stored pair of two defaults.
-struct SetColorsRow {
-  const char* name;
-  int id;
-  ColorRef startText, startBackground, text, background;
-  bool result;
-  ColorRef storedText, storedBackground;
-};
-
-const SetColorsRow kSetColorsRows[] = {
-    {"id 0", 0, kDef, kDef, kGrey, kDark, false, kDef, kDef},
-    {"new, black is a colour", 1017, kDef, kDef, 0, 0, true, 0, 0},
-    {"new, default normalised", 1037, kDef, kDef, kOtherDef, kBlue, true, kDef, kBlue},
-    {"new, double default", 1045, kDef, kDef, kOtherDef, 0x80FFFFFF, false, kDef, kDef},
-    {"double default removes", 1045, kGrey, kDark, kOtherDef, kDef, true, kDef, kDef},
-    {"same, other default", -1, kDef, kBlue, kOtherDef, kBlue, false, kDef, kBlue},
-    {"text becomes default", 1037, 0, kPink, kOtherDef, kPink, true, kDef, kPink},
-    {"background changes", 1037, kGrey, kPink, kGrey, kBlue, true, kGrey, kBlue},
-    {"background becomes default", 1045, kGrey, kDark, kGrey, kDef, true, kGrey, kDef},
-};
-// A dialog with the four kinds of control the colours reach, and uncoloured twins
-// (same parent, no id) that show what a control looks like when never coloured.
+// Each kind of coloured control, with an uncoloured twin: how it looks if never coloured.
 struct TestDialog {
-  TestDialog() {
-    SetControlId(label, 1045);
-    SetControlId(input, 1017);
-    SetControlId(info, 1037);
-    SetControlId(readOnlyInput, 1032);
-    for (auto* box : {info, infoTwin}) box->setReadOnly(true);
-    for (auto* box : {readOnlyInput, readOnlyInputTwin}) box->setReadOnly(true);
-  }
-  QWidget* Twin(int id) {
-    const std::map<int, QWidget*> twins = {
-        {1045, labelTwin}, {1017, inputTwin}, {1037, infoTwin}, {1032, readOnlyInputTwin}};
-    return id == kOwnerWindowId ? &dialogTwin : twins.at(id);
-  }
-
   QDialog dialogTwin;
   std::unique_ptr<QDialog> dialog = std::make_unique<QDialog>();
-  QLabel* label = new QLabel("Byte 0", dialog.get());
-  QLineEdit* input = new QLineEdit(dialog.get());
-  QPlainTextEdit* info = new QPlainTextEdit(dialog.get());
-  QLineEdit* readOnlyInput = new QLineEdit(dialog.get());
-  QLabel* labelTwin = new QLabel("Byte 0", dialog.get());
-  QLineEdit* inputTwin = new QLineEdit(dialog.get());
-  QPlainTextEdit* infoTwin = new QPlainTextEdit(dialog.get());
-  QLineEdit* readOnlyInputTwin = new QLineEdit(dialog.get());
+  std::map<int, std::pair<QWidget*, QWidget*>> controls{{-1, {dialog.get(), &dialogTwin}}};
+  template <class T>
+  void Add(int id, bool readOnly) {
+    controls[id] = {new T(dialog.get()), new T(dialog.get())};
+    SetControlId(controls[id].first, id);
+    controls[id].first->setProperty("readOnly", readOnly);
+    controls[id].second->setProperty("readOnly", readOnly);
+  }
+  TestDialog() {
+    Add<QLabel>(1045, false), Add<QLineEdit>(1017, false);
+    Add<QPlainTextEdit>(1037, true), Add<QLineEdit>(1032, true);
+  }
 };
 
-using Roles = QList<QPalette::ColorRole>;
-
-}  // namespace
+// The themes' test dialog, with its colours attached.
+struct Themed {
+  std::unique_ptr<QDialog> dialog = tools::MakeThemeDemoDialog();
+  DlgCtrlColors colors;
+  explicit Themed(std::optional<bool> dark = {}) {
+    colors.Attach(dialog.get());
+    if (dark) ApplyTheme(dialog.get(), colors, *dark);
+  }
+  QPalette Palette(int id) { return FindControl(dialog.get(), id)->palette(); }
+  QImage Look() { return dialog->grab().toImage(); }
+};
 
 class ControlColorsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void setColors_data() {
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < static_cast<int>(std::size(kSetColorsRows)); ++i) {
-      QTest::newRow(kSetColorsRows[i].name) << i;
-    }
-  }
-
+  // Two defaults mean no entry; one repaint for every change, once the table has changed.
   void setColors() {
-    QFETCH(int, row);
-    const SetColorsRow& r = kSetColorsRows[row];
-    QWidget owner;
-    RecordingColors colors;
-    colors.SetOwner(&owner);
-    (void)colors.SetColors(r.id, r.startText, r.startBackground);
-    colors.Forget();
-
-    QCOMPARE(colors.SetColors(r.id, r.text, r.background), r.result);
-
-    const ControlColors::Entry* entry = colors.Lookup(r.id);
-    const bool stored = r.storedText != kDef || r.storedBackground != kDef;
-    QCOMPARE(entry != nullptr, stored);
-    if (entry != nullptr) {
-      QCOMPARE(entry->text, r.storedText);
-      QCOMPARE(entry->background, r.storedBackground);
-      QCOMPARE(entry->brush.has_value(), r.storedBackground != kDef);
-      if (entry->brush) QCOMPARE(entry->brush->color(), ToQColor(r.storedBackground));
+    const std::tuple<const char*, int, ColorRef, ColorRef, ColorRef, ColorRef, bool, ColorRef,
+                     ColorRef>
+        rows[] = {
+            {"id 0", 0, kDef, kDef, kGrey, kDark, false, kDef, kDef},
+            {"new, black is a colour", 1017, kDef, kDef, 0, 0, true, 0, 0},
+            {"new, default normalised", 1037, kDef, kDef, kOtherDef, kBlue, true, kDef, kBlue},
+            {"new, double default", 1045, kDef, kDef, kOtherDef, 0x80FFFFFF, false, kDef, kDef},
+            {"double default removes", 1045, kGrey, kDark, kOtherDef, kDef, true, kDef, kDef},
+            {"same, other default", -1, kDef, kBlue, kOtherDef, kBlue, false, kDef, kBlue},
+            {"text becomes default", 1037, 0, kPink, kOtherDef, kPink, true, kDef, kPink},
+            {"background changes", 1037, kGrey, kPink, kGrey, kBlue, true, kGrey, kBlue},
+            {"background becomes default", 1045, kGrey, kDark, kGrey, kDef, true, kGrey, kDef}};
+    for (const auto& [name, id, startText, startBack, text, back, result, storedText, storedBack] :
+         rows) {
+      BITVANE_ROW(name);
+      QWidget owner;
+      RecordingColors colors;
+      colors.SetOwner(&owner);
+      (void)colors.SetColors(id, startText, startBack);
+      colors.repaints.clear();
+      QCOMPARE(colors.SetColors(id, text, back), result);
+      const ControlColors::Entry* entry = colors.Lookup(id);
+      const bool stored = storedText != kDef || storedBack != kDef;
+      QCOMPARE(entry != nullptr, stored);
+      QVERIFY(!entry || (entry->text == storedText && entry->background == storedBack));
+      QVERIFY(!entry || entry->brush.has_value() == (storedBack != kDef));
+      QCOMPARE(colors.repaints, (result ? Repaints{{id, stored}} : Repaints{}));
     }
-    // One repaint for every change, made once the table has changed.
-    QCOMPARE(colors.repainted, r.result ? std::vector<int>{r.id} : std::vector<int>{});
-    if (r.result) QCOMPARE(colors.hadEntry[0], stored);
   }
 
-  // Without a handler of its own, a change repaints the owner's control.
-  void changeRepaintsTheControl() {
+  // Repaints only when asked, once the entry has gone, and only with an owner (whose
+  // control is repainted when there is no handler).
+  void clearAllAndRepaints() {
+    for (const int owned : {0, 1, 2}) {  // the owner: kept, gone, never set
+      BITVANE_ROW(QString::number(owned));
+      auto owner = std::make_unique<QWidget>();
+      RecordingColors colors;
+      if (owned < 2) colors.SetOwner(owner.get());
+      if (owned == 1) owner.reset();
+      QVERIFY(!colors.ClearAll(true));
+      for (const bool repaint : {false, true}) {
+        for (const int id : {-1, 1045, 1017}) QVERIFY(colors.SetColors(id, kGrey, kDark));
+        colors.repaints.clear();
+        QVERIFY(colors.ClearAll(repaint) && colors.Count() == 0);
+        const Repaints all{{-1, false}, {1045, false}, {1017, false}};
+        QCOMPARE(colors.repaints, (repaint && owned == 0 ? all : Repaints{}));
+      }
+    }
     QWidget owner;
-    auto* line = new QLineEdit(&owner);
-    SetControlId(line, 1017);
+    SetControlId(new QLineEdit(&owner), 1017);
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
     ControlColors colors;
     colors.SetOwner(&owner);
-    test::PaintCounter counter(line);
-    QVERIFY(counter.PaintsAfter([&] { QVERIFY(colors.SetColors(1017, 0xCCCCCC, 0x333333)); }) > 0);
+    QVERIFY(test::PaintsAfter(FindControl(&owner, 1017),
+                              [&] { QVERIFY(colors.SetColors(1017, kGrey, kDark)); }) > 0);
   }
 
-  void noRepaintWithoutOwner() {
-    for (const bool hadOwner : {false, true}) {
-      RecordingColors colors;
-      auto owner = std::make_unique<QWidget>();
-      if (hadOwner) colors.SetOwner(owner.get());
-      owner.reset();
-      QVERIFY(colors.SetColors(1045, 0xCCCCCC, 0x333333));
-      QVERIFY(colors.ClearAll(true));
-      QVERIFY(colors.repainted.empty());
-    }
-  }
-
-  // Each control is repainted once its entry has gone, and only when asked.
-  void clearAll() {
-    for (const bool repaint : {false, true}) {
-      QWidget owner;
-      RecordingColors colors;
-      colors.SetOwner(&owner);
-      QVERIFY(!colors.ClearAll(repaint));
-      for (const int id : {-1, 1045, 1017}) QVERIFY(colors.SetColors(id, 0xCCCCCC, 0x333333));
-      colors.Forget();
-      QVERIFY(colors.ClearAll(repaint));
-      QCOMPARE(colors.Count(), 0u);
-      std::vector<int> expected;
-      if (repaint) expected = {-1, 1045, 1017};
-      QCOMPARE(colors.repainted, expected);
-      QCOMPARE(colors.hadEntry, std::vector<bool>(colors.repainted.size(), false));
-    }
-  }
-};
-
-class DlgCtrlColorsTest : public QObject {
-  Q_OBJECT
-
- private slots:
-  void palettes_data() {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<quint32>("text");
-    QTest::addColumn<quint32>("background");
-    QTest::addColumn<QColor>("textColor");
-    QTest::addColumn<QColor>("backgroundColor");
-    QTest::addColumn<Roles>("textRoles");
-    QTest::addColumn<Roles>("backgroundRoles");
-    QTest::addColumn<bool>("autoFill");
-
-    const QColor grey(0xCC, 0xCC, 0xCC), dark(0x33, 0x33, 0x33), blue(0, 51, 102);
-    const Roles labelText = {QPalette::WindowText, QPalette::ButtonText};
-    QTest::newRow("label") << 1045 << 0xCCCCCCu << 0x333333u << grey << dark << labelText
-                           << Roles{QPalette::Window} << true;
-    QTest::newRow("label, text only") << 1045 << 0x0000FFu << kDef << QColor(Qt::red) << QColor()
-                                      << labelText << Roles{} << false;
-    QTest::newRow("input") << 1017 << 0xFFFFFFu << 0x000000u << QColor(Qt::white)
-                           << QColor(Qt::black) << Roles{QPalette::Text} << Roles{QPalette::Base}
-                           << false;
-    QTest::newRow("info, background only")
-        << 1037 << kOtherDef << 0xFFCCCCu << QColor() << QColor(204, 204, 255) << Roles{}
-        << Roles{QPalette::Base} << false;
-    QTest::newRow("read-only input") << 1032 << 0xCCCCCCu << 0x663300u << grey << blue
-                                     << Roles{QPalette::Text} << Roles{QPalette::Base} << false;
-    QTest::newRow("dialog") << -1 << 0xCCCCCCu << 0x333333u << grey << dark
-                            << Roles{QPalette::WindowText} << Roles{QPalette::Window} << false;
-  }
-
-  // A role shows the entry's colour where the entry has one, else the colour of the
-  // uncoloured twin; however the entry goes, the control is then exactly its twin.
+  // A role shows the entry's colour, else the twin's; once the entry goes, so does all.
   void palettes() {
-    QFETCH(int, id);
-    QFETCH(quint32, text);
-    QFETCH(quint32, background);
-    QFETCH(QColor, textColor);
-    QFETCH(QColor, backgroundColor);
-    QFETCH(Roles, textRoles);
-    QFETCH(Roles, backgroundRoles);
-    QFETCH(bool, autoFill);
-    for (const char* how : {"", "double default", "ClearAll", "Detach", "Attach elsewhere"}) {
-      TestDialog fixture;
-      DlgCtrlColors hook;
-      hook.Attach(fixture.dialog.get());
-      QVERIFY(hook.Colors().SetColors(id, text, background));
-      const QWidget* control = FindControl(fixture.dialog.get(), id);
-      const QWidget* twin = fixture.Twin(id);
-      const QByteArray removal(how);
-      if (removal.isEmpty()) {
-        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text,
-                                QPalette::Window, QPalette::Base}) {
-          const QColor expected = textRoles.contains(role)         ? textColor
-                                  : backgroundRoles.contains(role) ? backgroundColor
-                                                                   : twin->palette().color(role);
-          QCOMPARE(control->palette().color(role), expected);
+    using R = QPalette;
+    const QList<R::ColorRole> labelText{R::WindowText, R::ButtonText}, text{R::Text}, base{R::Base},
+        window{R::Window};
+    const std::tuple<int, ColorRef, ColorRef, QList<R::ColorRole>, QList<R::ColorRole>, bool>
+        rows[] = {{1045, kGrey, kDark, labelText, window, true},  // label
+                  {1045, 0x0000FF, kDef, labelText, {}, false},
+                  {1017, 0xFFFFFF, 0, text, base, false},               // input line
+                  {1037, kOtherDef, kPink, {}, base, false},            // information box
+                  {1032, kGrey, kBlue, text, base, false},              // read-only input line
+                  {-1, kGrey, kDark, {R::WindowText}, window, false}};  // dialog
+    for (const auto& [id, textColor, backColor, textRoles, backRoles, autoFill] : rows) {
+      for (const QByteArray how : {"", "double default", "ClearAll", "Detach", "elsewhere"}) {
+        BITVANE_ROW(QStringLiteral("%1 %2").arg(id).arg(how));
+        TestDialog fixture;
+        DlgCtrlColors hook;
+        hook.Attach(fixture.dialog.get());
+        QVERIFY(hook.Colors().SetColors(id, textColor, backColor));
+        const auto [control, twin] = fixture.controls.at(id);
+        if (how.isEmpty()) {
+          for (const auto role : {R::WindowText, R::ButtonText, R::Text, R::Window, R::Base}) {
+            QCOMPARE(control->palette().color(role), textRoles.contains(role) ? ToQColor(textColor)
+                                                     : backRoles.contains(role)
+                                                         ? ToQColor(backColor)
+                                                         : twin->palette().color(role));
+          }
+          QCOMPARE(control->autoFillBackground(), autoFill);
+          continue;
         }
-        QCOMPARE(control->autoFillBackground(), autoFill);
-        continue;
+        if (how == "double default") QVERIFY(hook.Colors().SetColors(id, kOtherDef, kDef));
+        if (how == "ClearAll") QVERIFY(hook.Colors().ClearAll(true));
+        if (how == "Detach") hook.Detach();
+        if (how == "elsewhere") hook.Attach(&fixture.dialogTwin);
+        QVERIFY(control->palette() == twin->palette() &&
+                !control->testAttribute(Qt::WA_SetPalette));
+        QCOMPARE(control->palette().resolveMask(), twin->palette().resolveMask());
+        QCOMPARE(control->autoFillBackground(), twin->autoFillBackground());
       }
-      if (removal == "double default") QVERIFY(hook.Colors().SetColors(id, kOtherDef, kDef));
-      if (removal == "ClearAll") QVERIFY(hook.Colors().ClearAll(true));
-      if (removal == "Detach") hook.Detach();
-      if (removal == "Attach elsewhere") hook.Attach(&fixture.dialogTwin);
-      QVERIFY2(control->palette() == twin->palette(), how);
-      QCOMPARE(control->palette().resolveMask(), twin->palette().resolveMask());
-      QVERIFY2(!control->testAttribute(Qt::WA_SetPalette), how);
-      QCOMPARE(control->autoFillBackground(), twin->autoFillBackground());
     }
-  }
-
-  // A background turned default, or an entry removed, gives back the widget's own fill.
-  void autoFillRestored() {
+    // A background turned default, or an entry removed, gives back the widget's own fill.
     TestDialog fixture;
     DlgCtrlColors hook;
     hook.Attach(fixture.dialog.get());
-    fixture.input->setAutoFillBackground(true);
-    for (const int id : {1045, 1017}) {
-      QVERIFY(hook.Colors().SetColors(id, 0xCCCCCC, 0x333333));
-      QVERIFY(hook.Colors().SetColors(id, 0xCCCCCC, kDef));
-    }
+    const auto [label, labelTwin] = fixture.controls.at(1045);
+    QWidget* input = fixture.controls.at(1017).first;
+    input->setAutoFillBackground(true);
+    for (const int id : {1045, 1017})
+      QVERIFY(hook.Colors().SetColors(id, kGrey, kDark) &&
+              hook.Colors().SetColors(id, kGrey, kDef));
     QVERIFY(hook.Colors().SetColors(1017, kDef, kDef));
-    QVERIFY(!fixture.label->autoFillBackground());
-    QVERIFY(fixture.input->autoFillBackground());
-    QCOMPARE(fixture.label->palette().color(QPalette::Window),
-             fixture.labelTwin->palette().color(QPalette::Window));
+    QVERIFY(!label->autoFillBackground() && input->autoFillBackground());
+    QCOMPARE(label->palette().color(R::Window), labelTwin->palette().color(R::Window));
   }
 
-  void subclassIds() {
-    TestDialog fixture;
-    DlgCtrlColors hook, other;
-    QCOMPARE(hook.SubclassId(), 0u);
-    hook.Attach(fixture.dialog.get());
-    other.Attach(&fixture.dialogTwin);
-    QVERIFY(hook.SubclassId() != 0);
-    QCOMPARE(other.SubclassId(), hook.SubclassId() + 1);  // one counter for the process
-    hook.Detach();
-    QCOMPARE(hook.SubclassId(), 0u);
-    other.Attach(nullptr);
-    QCOMPARE(other.SubclassId(), 0u);
-  }
-
-  void dialogDestroyedDetaches() {
+  // One counter numbers attachments. A dialog that is gone detaches, unless replaced.
+  void attachments() {
     TestDialog fixture;
     auto earlier = std::make_unique<QDialog>();
-    DlgCtrlColors hook;
+    DlgCtrlColors hook, other;
+    QCOMPARE(hook.SubclassId(), 0u);
     hook.Attach(earlier.get());
     hook.Attach(fixture.dialog.get());
-    QVERIFY(hook.Colors().SetColors(-1, 0xCCCCCC, 0x333333));
-    QVERIFY(hook.Colors().SetColors(1045, 0xCCCCCC, 0x333333));
+    other.Attach(&fixture.dialogTwin);
+    QVERIFY(hook.SubclassId() != 0 && other.SubclassId() == hook.SubclassId() + 1);
+    other.Detach();
+    QCOMPARE(other.SubclassId(), 0u);
+    other.Attach(nullptr);
+    QCOMPARE(other.SubclassId(), 0u);
+
+    QVERIFY(hook.Colors().SetColors(-1, kGrey, kDark) &&
+            hook.Colors().SetColors(1045, kGrey, kDark));
     earlier.reset();  // no longer the owner: nothing happens
-    QVERIFY(hook.SubclassId() != 0);
-    QCOMPARE(hook.Colors().Count(), 2u);
-
+    QVERIFY(hook.SubclassId() != 0 && hook.Colors().Count() == 2);
     fixture.dialog.reset();
-    QCOMPARE(hook.SubclassId(), 0u);
-    QCOMPARE(hook.Colors().Count(), 0u);
-    QCOMPARE(hook.Colors().Owner(), nullptr);
-    QVERIFY(hook.Colors().SetColors(1045, 0xCCCCCC, 0x333333));  // nothing left to repaint
-
+    QVERIFY(hook.SubclassId() == 0 && hook.Colors().Count() == 0 && !hook.Colors().Owner());
+    QVERIFY(hook.Colors().SetColors(1045, kGrey, kDark));  // nothing left to repaint
     TestDialog second;
     auto gone = std::make_unique<DlgCtrlColors>();
     gone->Attach(second.dialog.get());
-    QVERIFY(gone->Colors().SetColors(1037, 0xCCCCCC, 0x663300));
+    QVERIFY(gone->Colors().SetColors(1037, kGrey, kBlue));
     gone.reset();
     second.dialog.reset();  // must not reach the hook that is gone
+  }
+
+  // Light keeps only the information tint; switching looks like a fresh application.
+  void themeColoursReachTheWidgets() {
+    Themed themed(true);
+    QVERIFY(themed.Palette(1017).base().color() == Qt::black &&
+            themed.Palette(1017).text().color() == Qt::white);
+    QCOMPARE(themed.Palette(1037).base().color(), QColor(0, 51, 102));
+    QCOMPARE(themed.dialog->palette().color(QPalette::Window), QColor(51, 51, 51));
+    auto* button = qobject_cast<OwnerButton*>(FindControl(themed.dialog.get(), 1060));
+    QVERIFY(button->FaceColor() == 0x333333 && button->FrameColor() == 0xCCCCCC);
+    ApplyTheme(themed.dialog.get(), themed.colors, false);
+    QVERIFY(!themed.colors.Colors().Lookup(1017) && !themed.colors.Colors().Lookup(kOwnerWindowId));
+    QVERIFY(themed.Palette(1037).base().color() == QColor(204, 204, 255) &&
+            themed.Palette(1037).text().color() == Qt::black);
+    for (const bool dark : {true, false, true, false}) {
+      ApplyTheme(themed.dialog.get(), themed.colors, dark);
+      QVERIFY2(themed.Look() == Themed(dark).Look(), dark ? "dark" : "light");
+    }
+  }
+
+  // Only a scheme of 1, however wrapped, is dark; without a session bus: light, at once.
+  void systemPreference() {
+    QVERIFY(PrefersDarkFromReply(
+        QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant(1u)))))));
+    QVERIFY(PrefersDarkFromReply(QVariant(1u)));
+    for (const QVariant& other :
+         {QVariant(2u), QVariant(0u), QVariant(QStringLiteral("dark")), QVariant()})
+      QVERIFY(!PrefersDarkFromReply(other));
+
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS"),
+                     runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("XDG_RUNTIME_DIR", "/nonexistent-runtime-dir");
+    QElapsedTimer timer;
+    timer.start();
+    const bool dark = SystemPrefersDark();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    QVERIFY(!dark && timer.elapsed() < 1000);
   }
 };
 
 BITVANE_UI_TEST(ControlColorsTest)
-BITVANE_UI_TEST(DlgCtrlColorsTest)
 
+}  // namespace
 }  // namespace bitvane
 
 #include "control_colors_test.moc"

@@ -1,196 +1,89 @@
 #include "ui/font_spec_qt.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
-#include <QtTest>
-#include <cmath>
-
-#include "platform/last_error.h"
-#include "tests/ui/ui_test_registry.h"
-
-Q_DECLARE_METATYPE(bitvane::FontSpec)
-
 #include "tests/support/make_font_spec.h"
+#include "tests/ui/ui_test.h"
 
 namespace bitvane {
 namespace {
 
-FontSpec Described(std::u16string face, double size, std::int32_t weight = 0, bool italic = false,
-                   bool underline = false, bool strikeOut = false) {
-  return test::MakeFontSpec(std::move(face), size, weight, italic, underline, strikeOut);
-}
-
-QString Describe(const FontSpec& described) {
-  return QString::fromStdU16String(described.ToText());
-}
-
-// A font described as drawn and made again is drawn in the same pixels, and
-// describing that gives the same description.
-void CheckStableAt(double pixelsPerInch, double pointSize) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPointSizeF(pointSize);
-  const LogFontRecord drawn = LogFontFromQFont(font, pixelsPerInch);
-  QCOMPARE(drawn.height, -qRound(pointSize * pixelsPerInch / 72));
-  FontSpec described;
-  QVERIFY(described.FromLogFont(drawn, pixelsPerInch));
-
-  LogFontRecord made;
-  QVERIFY(described.ToLogFont(made, pixelsPerInch));
-  QCOMPARE(made.height, drawn.height);
-  const QFont again = QFontFromLogFont(made, pixelsPerInch);
-  QCOMPARE(DrawnPixelSize(again.pointSizeF(), pixelsPerInch), -drawn.height);
-  FontSpec redescribed;
-  QVERIFY(redescribed.FromLogFont(LogFontFromQFont(again, pixelsPerInch), pixelsPerInch));
-  QVERIFY2(redescribed == described,
-           qPrintable(Describe(redescribed) + " != " + Describe(described)));
-}
-
-void CheckRecordFields(int recordWeight, int qtWeight) {
-  const LogFontRecord record{-16, true, false, true, recordWeight, u"DejaVu Sans Mono"};
-  const QFont font = QFontFromLogFont(record, 96);
-  QCOMPARE(static_cast<int>(font.weight()), qtWeight);
-  QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
-  QVERIFY(font.italic() && !font.underline() && font.strikeOut());
-
-  const LogFontRecord back = LogFontFromQFont(font, 96);
-  QCOMPARE(back.weight, qtWeight);
-  QCOMPARE(back.height, -16);
-  QVERIFY(back.italic && !back.underline && back.strikeOut);
-}
-
-}  // namespace
-
 class FontSpecQtTest : public QObject {
   Q_OBJECT
 
+  static QFont Sans(double pointSize) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(pointSize);
+    return font;
+  }
+
  private slots:
-  void roundTripsThroughAWidget_data() {
-    QTest::addColumn<FontSpec>("described");
-    QTest::newRow("all styles, weight 600")
-        << Described(u"DejaVu Serif", 10.5, 600, true, true, true);
-    QTest::newRow("unknown face") << Described(u"No Such Face", 20, 300, false, true, false);
-    QTest::newRow("fraction of a pixel")
-        << Described(u"DejaVu Sans", 10.1, 1000, false, false, true);
-  }
-
+  // A widget shows whole pixels: a font comes back as the point size of its truncated
+  // pixel height, the rest as it was; a second trip changes nothing.
   void roundTripsThroughAWidget() {
-    QFETCH(FontSpec, described);
-    QWidget widget;
-    const double pixelsPerInch = widget.logicalDpiY();
-    QVERIFY(CreateFontFor(&widget, described));
-
-    // The widget shows whole pixels: the described comes back as the point size of the
-    // truncated pixel height, everything else as it was.
-    LogFontRecord record;
-    QVERIFY(described.ToLogFont(record, pixelsPerInch));
-    FontSpec expected;
-    QVERIFY(expected.FromLogFont(record, pixelsPerInch));
-    QCOMPARE(expected.face, described.face);
-    QCOMPARE(widget.font().pointSizeF() * pixelsPerInch / 72, -static_cast<double>(record.height));
-
-    FontSpec back;
-    QVERIFY(FromWindowFont(back, &widget));
-    QVERIFY2(back == expected, qPrintable(Describe(back) + " != " + Describe(expected)));
-
-    // A second trip changes nothing.
-    QVERIFY(CreateFontFor(&widget, back));
-    FontSpec again;
-    QVERIFY(FromWindowFont(again, &widget));
-    QVERIFY2(again == back, qPrintable(Describe(again) + " != " + Describe(back)));
-  }
-
-  // Point sizes are drawn in whole pixels; the height comes back as their point size.
-  void heightsAtNinetySixPixelsPerInch() {
-    const struct {
-      double pointSize;
-      int pixelSize, height;
-    } rows[] = {{9.0, 0, -12}, {8.0, 0, -11}, {7.5, 0, -10}, {0.0, 13, -13}};
-    for (const auto& row : rows) {
-      QFont font(QStringLiteral("DejaVu Sans"));
-      if (row.pointSize > 0) {
-        font.setPointSizeF(row.pointSize);
-      } else {
-        font.setPixelSize(row.pixelSize);
-      }
-      const LogFontRecord record = LogFontFromQFont(font, 96);
-      QCOMPARE(record.height, row.height);
-      QVERIFY(record.face == u"DejaVu Sans");
-      QCOMPARE(QFontFromLogFont(record, 96).pointSizeF(), -row.height * 72.0 / 96);
+    for (const FontSpec& font :
+         {test::MakeFontSpec(u"DejaVu Serif", 10.5, 600, true, true, true),
+          test::MakeFontSpec(u"No Such Face", 20, 300, false, true),
+          test::MakeFontSpec(u"DejaVu Sans", 10.1, 1000, false, false, true)}) {
+      BITVANE_ROW(QString::fromStdU16String(font.ToText()));
+      QWidget widget;
+      const double dpi = widget.logicalDpiY();
+      LogFontRecord record;
+      FontSpec expected, back, again;
+      QVERIFY(font.ToLogFont(record, dpi) && expected.FromLogFont(record, dpi));
+      QVERIFY(CreateFontFor(&widget, font) && FromWindowFont(back, &widget) && back == expected);
+      QCOMPARE(widget.font().pointSizeF() * dpi / 72, -static_cast<double>(record.height));
+      QVERIFY(CreateFontFor(&widget, back) && FromWindowFont(again, &widget) && again == back);
     }
   }
 
-  // At the usual densities and sizes.
-  void describeMakeDescribeIsStable() {
-    for (const double pixelsPerInch : {96.0, 120.0, 144.0, 192.0})
-      for (double pointSize = 8; pointSize <= 14; pointSize += 0.5)
-        CheckStableAt(pixelsPerInch, pointSize);
-  }
-  // DrawnPixelSize is what Qt really draws at the screen's density.
   void drawnPixelSizeIsQts() {
-    QWidget widget;
-    const double pixelsPerInch = widget.logicalDpiY();
-    for (double pointSize = 6; pointSize <= 30; pointSize += 0.25) {
-      QFont font(QStringLiteral("DejaVu Sans"));
-      font.setPointSizeF(pointSize);
-      QCOMPARE(DrawnPixelSize(pointSize, pixelsPerInch), QFontInfo(font).pixelSize());
-    }
+    const double dpi = QWidget().logicalDpiY();
+    for (double pointSize = 6; pointSize <= 30; pointSize += 0.25)
+      QCOMPARE(DrawnPixelSize(pointSize, dpi), QFontInfo(Sans(pointSize)).pixelSize());
   }
 
   // Any weight of the scale is kept; "don't care" and weights off the scale are normal.
-  void fontRecordFields() {
-    for (const auto& [recordWeight, qtWeight] : {std::pair{550, 550}, {0, 400}, {1001, 400}})
-      CheckRecordFields(recordWeight, qtWeight);
+  void recordFields() {
+    for (const auto& [weight, qtWeight] : {std::pair{550, 550}, {0, 400}, {1001, 400}}) {
+      const QFont font = QFontFromLogFont({-16, true, false, true, weight, u"DejaVu Sans"}, 96);
+      QVERIFY(font.weight() == qtWeight && font.italic() && !font.underline() && font.strikeOut());
+      const LogFontRecord back = LogFontFromQFont(font, 96);
+      QVERIFY(back.weight == qtWeight && back.height == -16 && back.face == u"DejaVu Sans");
+      QVERIFY(back.italic && !back.underline && back.strikeOut);
+    }
   }
-  void otherHeights() {
-    // A cell height, and no usable density: pixel sizes.
+
+  void otherHeightsAndRefusals() {
+    // Pixel sizes: a cell height, a height without a usable density, a pixel font.
     QCOMPARE(QFontFromLogFont({20, false, false, false, 400, u"F"}, 96).pixelSize(), 20);
     QCOMPARE(QFontFromLogFont({-20, false, false, false, 400, u"F"}, 0).pixelSize(), 20);
-    // Height 0 keeps the default size.
+    QFont font = Sans(9);
+    font.setPixelSize(13);
+    QCOMPARE(LogFontFromQFont(font, 96).height, -13);
+    // Height 0 keeps the default size; a point size without a usable density has none.
     QCOMPARE(QFontFromLogFont({0, false, false, false, 400, u"F"}, 96).pointSizeF(),
              QFont().pointSizeF());
-    // A point size without a usable density has no height.
-    QFont font(QStringLiteral("F"));
-    font.setPointSizeF(9);
-    QCOMPARE(LogFontFromQFont(font, 0).height, 0);
-    QCOMPARE(LogFontFromQFont(font, std::nan("")).height, 0);
-    // Faces are cut to 31 characters.
-    font.setFamily(QString(40, QLatin1Char('F')));
+    QVERIFY(LogFontFromQFont(Sans(9), 0).height == 0 && LogFontFromQFont(Sans(9), NAN).height == 0);
+    font.setFamily(QString(40, QLatin1Char('F')));  // faces are cut to 31 characters
     QVERIFY(LogFontFromQFont(font, 96).face == std::u16string(31, u'F'));
-  }
 
-  void refusals() {
     QWidget widget;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(11);
-    widget.setFont(font);
-    QVERIFY(!CreateFontFor(&widget, FontSpec{}));
-    QVERIFY(!CreateFontFor(nullptr, Described(u"DejaVu Sans", 9, 0, false, false, false)));
-    QCOMPARE(widget.font().pointSizeF(), 11.0);
-
-    FontSpec described = Described(u"Kept", 9, 0, false, false, false);
-    QVERIFY(!FromWindowFont(described, nullptr));
+    widget.setFont(Sans(11));
+    FontSpec kept = test::MakeFontSpec(u"Kept", 9);
+    QVERIFY(!CreateFontFor(&widget, FontSpec{}) && !CreateFontFor(nullptr, kept));
+    QVERIFY(!FromWindowFont(kept, nullptr) && widget.font().pointSizeF() == 11.0);
   }
 
   void iconTitleFontIsTheDesktopsGeneralFont() {
-    QVERIFY(QGuiApplication::primaryScreen() != nullptr);
-    SetLastError(ERROR_SUCCESS);
-    FontSpec described;
-    QVERIFY(FromIconTitleFont(described));
-    QVERIFY(described.IsValid());
-    QCOMPARE(GetLastError(), ERROR_SUCCESS);
-
     const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    QVERIFY(described.face == general.family().left(31).toStdU16String());
-    QCOMPARE(described.italic, general.italic());
-    QCOMPARE(described.weight, static_cast<std::int32_t>(general.weight()));
+    FontSpec font;
+    QVERIFY(FromIconTitleFont(font) && font.face == general.family().left(31).toStdU16String());
+    QVERIFY(font.italic == general.italic() && font.weight == general.weight());
   }
 };
 
 BITVANE_UI_TEST(FontSpecQtTest)
 
+}  // namespace
 }  // namespace bitvane
 
 #include "font_spec_qt_test.moc"

@@ -1,14 +1,8 @@
 #include "ui/owner_button.h"
 
-#include <QEnterEvent>
-#include <QFontMetrics>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QtTest>
 #include <climits>
 
-#include "tests/ui/paint_counter.h"
-#include "tests/ui/ui_test_registry.h"
+#include "tests/ui/ui_test.h"
 #include "ui/button_look.h"
 #include "ui/button_tints.h"
 #include "ui/dialog_builder.h"
@@ -20,317 +14,215 @@ namespace {
 constexpr QRgb kUntouched = 0xFFFF00FF;  // what the image holds before painting
 // Face, text, frame and icon differ, greyed or not, so that each can be told apart.
 constexpr ColorRef kFace = 0x333333, kText = 0xCCCCCC, kFrame = 0xFFFFFF, kIconColor = 0x00FF00;
-constexpr int kShownText = Qt::TextSingleLine | Qt::TextShowMnemonic;
-
-QRgb Rgb(ColorRef color) {
-  return ToQColor(color).rgb();
-}
-
-QString Hex(QRgb color) {
-  return QString::number(color & 0xFFFFFF, 16);
-}
-
-QFont PixelExactFont(int pixelSize = 12) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(pixelSize);
-  font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
-
-QIcon SolidIcon(ColorRef color, QSize size) {
-  QPixmap pixmap(size);
-  pixmap.fill(ToQColor(color));
-  return QIcon(pixmap);
-}
-
-ButtonLook PlainLook(const QString& text = {}) {
-  ButtonLook look;
-  look.text = text;
-  look.faceColor = kFace;
-  look.textColor = kText;
-  look.frameColor = kFrame;
-  return look;
-}
-
-QImage Render(const ButtonLook& look, QSize imageSize, const QRect& rect,
-              const QFont& font = PixelExactFont()) {
-  QImage image(imageSize, QImage::Format_RGB32);
-  image.fill(kUntouched);
-  QPainter painter(&image);
-  painter.setFont(font);
-  PaintOwnerButton(painter, rect, look);
-  return image;
-}
-
-// The smallest rectangle holding every pixel of `color`, and how many there are.
-QRect BoundsOf(const QImage& image, QRgb color, int* count = nullptr) {
-  QRect bounds;
-  int found = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      if (image.pixel(x, y) != color) continue;
-      bounds |= QRect(x, y, 1, 1);
-      ++found;
-    }
-  }
-  if (count != nullptr) *count = found;
-  return bounds;
-}
-
-}  // namespace
 
 class OwnerButtonTest : public QObject {
   Q_OBJECT
 
+  static QRgb Rgb(ColorRef color) { return ToQColor(color).rgb(); }
+  static QFont Font(int pixelSize = 12, double pointSize = 0) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    pointSize > 0 ? font.setPointSizeF(pointSize) : font.setPixelSize(pixelSize);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+  }
+  static QIcon Icon(ColorRef color, QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(ToQColor(color));
+    return QIcon(pixmap);
+  }
+  static QImage Render(ButtonLook look, QSize size, QRect rect = {}, QFont font = Font(),
+                       int dpi = 96) {
+    std::tie(look.faceColor, look.textColor, look.frameColor) = std::tuple(kFace, kText, kFrame);
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(kUntouched);
+    QPainter painter(&image);
+    painter.setFont(font);
+    PaintOwnerButton(painter, rect.isNull() ? image.rect() : rect, look);
+    return image;
+  }
+  // The smallest rectangle holding every pixel of `color`; how many there are.
+  static QRect BoundsOf(const QImage& image, QRgb color, int* count = nullptr) {
+    QRect bounds;
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+      if (image.pixel(i % image.width(), i / image.width()) != color) continue;
+      bounds |= QRect(i % image.width(), i / image.width(), 1, 1);
+      if (count != nullptr) ++*count;
+    }
+    return bounds;
+  }
+
  private slots:
+  // Channels saturate; top byte and channels past blue are ignored; grey stops at 128.
   void tintAndGrey() {
-    const struct {
-      ColorRef color;
-      unsigned channel, amount;
-      ColorRef expected;
-    } tints[] = {
-        {0x333333, 2, 17, 0x442222},       {0xF8F8F8, 0, 17, 0xE7E7FF},    // clamps at 255
-        {0x0A0A0A, 2, 17, 0x1B0000},                                       // clamps at 0
-        {0x808080, 1, UINT_MAX, 0x00FF00}, {0xFF333333, 1, 17, 0x224422},  // top byte ignored
-        {0x333333, 3, 17, 0x222222},                                       // no such channel
-    };
-    for (const auto& row : tints)
-      QCOMPARE(Hex(Tint(row.color, row.channel, row.amount)), Hex(row.expected));
-    const struct {
-      ColorRef color;
-      unsigned amount;
-      ColorRef expected;
-    } greys[] = {
-        {0xCCCCCC, 102, 0x808080},      {0x000000, 102, 0x666666},   {0x818181, 1000, 0x808080},
-        {0x7F7F7F, 102, 0x808080},      {0x0000FF, 0, 0x555555},     {0x102030, 10, 0x2A2A2A},
-        {0x000000, UINT_MAX, 0x808080}, {0xFF000000, 102, 0x666666},
-    };
-    for (const auto& row : greys) QCOMPARE(Hex(Grey(row.color, row.amount)), Hex(row.expected));
+    const std::tuple<ColorRef, unsigned, unsigned, ColorRef> tints[] = {
+        {0x333333, 2, 17, 0x442222},   {0xF8F8F8, 0, 17, 0xE7E7FF},
+        {0x0A0A0A, 2, 17, 0x1B0000},   {0x808080, 1, UINT_MAX, 0x00FF00},
+        {0xFF333333, 1, 17, 0x224422}, {0x333333, 3, 17, 0x222222}};
+    for (const auto& [color, channel, amount, tinted] : tints)
+      QCOMPARE(Tint(color, channel, amount), tinted);
+    const std::tuple<ColorRef, unsigned, ColorRef> greys[] = {
+        {0xCCCCCC, 102, 0x808080}, {0x000000, 102, 0x666666},  {0x818181, 1000, 0x808080},
+        {0x7F7F7F, 102, 0x808080}, {0x102030, 10, 0x2A2A2A},   {0x0000FF, 0, 0x555555},
+        {0, UINT_MAX, 0x808080},   {0xFF000000, 102, 0x666666}};
+    for (const auto& [color, amount, grey] : greys) QCOMPARE(Grey(color, amount), grey);
   }
 
-  // Empty text, no icon: the face fills, the frame takes the outermost pixels, a focus
-  // outline dots every other pixel 3 pixels in, and nothing outside is touched.
+  // The face fills, the frame takes the outermost pixels, the focus dots every other
+  // pixel 3 in, nothing outside is touched. First state wins: pressed, disabled, hover,
+  // default.
   void stateColours() {
-    const ColorRef hover = Tint(kFace, 2, 17), press = Tint(kFace, 0, 17);
-    const struct {
-      bool pressed, disabled, hovering, isDefault, focus;
-      ColorRef face, frame;
-    } rows[] = {
-        {false, false, false, false, true, kFace, kFrame},
-        {false, false, true, false, false, hover, kFrame},
-        {true, false, true, true, true, press, kFrame},  // pressed wins
-        {false, true, true, true, false, kFace, Grey(kFrame, 102)},
-        {true, true, false, false, false, press, kFrame},
-        {false, false, false, true, false, kFace, Tint(kFrame, 2, 17)},
-        {false, false, true, true, false, hover, kFrame},  // a hovered default
-    };
-    for (const auto& row : rows) {
-      ButtonLook look = PlainLook();
-      look.pressed = row.pressed;
-      look.disabled = row.disabled;
-      look.hovering = row.hovering;
-      look.isDefault = row.isDefault;
-      look.focus = row.focus;
-      const QRect button(5, 3, 41, 20);
+    const ColorRef hover = Tint(kFace, 2, 17), press = Tint(kFace, 0, 17), grey = Grey(kFrame, 102),
+                   tint = Tint(kFrame, 2, 17);
+    const std::tuple<const char*, ColorRef, ColorRef> rows[] = {
+        {"f", kFace, kFrame},  {"h", hover, kFrame}, {"phkf", press, kFrame}, {"dhk", kFace, grey},
+        {"pd", press, kFrame}, {"k", kFace, tint},   {"hk", hover, kFrame}};
+    for (const auto& [states, face, frame] : rows) {
+      BITVANE_ROW(states);
+      const QByteArray set(states);
+      ButtonLook look;
+      std::tie(look.pressed, look.disabled, look.hovering, look.isDefault, look.focus) =
+          std::tuple(set.contains('p'), set.contains('d'), set.contains('h'), set.contains('k'),
+                     set.contains('f'));
+      const QRect button(5, 3, 41, 20), outline = button.adjusted(3, 3, -3, -3);
       const QImage image = Render(look, QSize(52, 28), button);
-      const QRect outline = button.adjusted(3, 3, -3, -3);
-      int faces = 0;
-      QCOMPARE(BoundsOf(image, Rgb(row.face), &faces), button.adjusted(1, 1, -1, -1));
-      int frames = 0;
-      QCOMPARE(BoundsOf(image, Rgb(row.frame), &frames), button);
-      const int border = 2 * (button.width() + button.height()) - 4;
-      const int dots = row.focus ? (2 * (outline.width() + outline.height()) - 4) / 2 : 0;
-      QCOMPARE(frames, border + dots);
-      QCOMPARE(faces, button.width() * button.height() - border - dots);
-      int untouched = 0;
+      int faces = 0, frames = 0, untouched = 0;
+      QCOMPARE(BoundsOf(image, Rgb(face), &faces), button.adjusted(1, 1, -1, -1));
+      QCOMPARE(BoundsOf(image, Rgb(frame), &frames), button);
       (void)BoundsOf(image, kUntouched, &untouched);
-      QCOMPARE(untouched, 52 * 28 - button.width() * button.height());
-      if (row.focus) QCOMPARE(Hex(image.pixel(outline.topLeft())), Hex(Rgb(row.frame)));
+      const int dots = look.focus ? (2 * (outline.width() + outline.height()) - 4) / 2 : 0;
+      QCOMPARE(frames, 2 * (button.width() + button.height()) - 4 + dots);
+      QCOMPARE(faces + frames + untouched, 52 * 28);
+      if (look.focus) QCOMPARE(image.pixel(outline.topLeft()), Rgb(frame));
     }
   }
 
-  // The text is centred in the state's text colour; with an icon, both are centred as
-  // one group `gap` apart, and a disabled button draws the icon's disabled form.
+  // Text, icon or both centred (as one group, `gap` apart); disabled: greyed text and
+  // the icon's disabled form.
   void textAndIcon() {
-    const struct {
-      const char* text;
-      QSize button, icon;
-      int gap;
-      bool disabled;
-    } rows[] = {
-        {"For&mats", {90, 24}, {}, 4, false},    {"Swap", {90, 24}, {}, 4, true},
-        {"", {61, 25}, {15, 13}, 4, false},      {"Swap", {91, 27}, {15, 15}, 7, false},
-        {"Sw&ap", {100, 24}, {16, 16}, 4, true},
-    };
-    for (const auto& row : rows) {
-      const QString text = QString::fromLatin1(row.text);
-      ButtonLook look = PlainLook(text);
-      look.disabled = row.disabled;
-      look.gap = row.gap;
-      if (!row.icon.isEmpty()) {
-        look.icon = SolidIcon(kIconColor, row.icon);
-        look.iconSize = row.icon;
-      }
-      const QImage image = Render(look, row.button, QRect(QPoint(0, 0), row.button));
-      const QSize textSize = QFontMetrics(PixelExactFont()).size(kShownText, text);
-      const QRect ink = BoundsOf(image, Rgb(row.disabled ? Grey(kText, 102) : kText));
-      if (row.disabled) QCOMPARE(BoundsOf(image, Rgb(kText)), QRect());
-      QCOMPARE(ink.isNull(), text.isEmpty());
-      if (row.icon.isEmpty()) {
-        QRect box(QPoint(0, 0), textSize);
-        box.moveCenter(QRect(QPoint(0, 0), row.button).center());
-        QVERIFY2(box.adjusted(-1, -1, 1, 1).contains(ink), row.text);
-        continue;
-      }
-      int x = row.button.width() / 2 - row.icon.width() / 2;
-      if (!text.isEmpty()) x -= (row.gap + textSize.width()) / 2;
-      const QRect iconRect(QPoint(x, row.button.height() / 2 - row.icon.height() / 2), row.icon);
-      int iconPixels = 0;
-      const QRect icon = BoundsOf(image, Rgb(kIconColor), &iconPixels);
-      if (row.disabled) {
-        QCOMPARE(iconPixels, 0);
-        int faces = 0;
-        (void)BoundsOf(image.copy(iconRect), Rgb(kFace), &faces);
-        QVERIFY(faces < row.icon.width() * row.icon.height());
-      } else {
-        QCOMPARE(icon, iconRect);
-        QCOMPARE(iconPixels, row.icon.width() * row.icon.height());
-      }
-      if (text.isEmpty()) continue;
-      const int textLeft = iconRect.right() + 1 + row.gap;
-      QVERIFY(ink.left() >= textLeft - 1 && ink.left() <= textLeft + 2);
-      QVERIFY(ink.right() <= textLeft + textSize.width());
+    const std::tuple<const char*, QSize, QSize, int, bool> rows[] = {
+        {"For&mats", {90, 24}, {}, 4, false},
+        {"Swap", {90, 24}, {}, 4, true},
+        {"", {61, 25}, {15, 13}, 4, false},
+        {"Swap", {91, 27}, {15, 15}, 7, false},
+        {"Sw&ap", {100, 24}, {16, 16}, 4, true}};
+    for (const auto& [text, size, iconSize, gap, disabled] : rows) {
+      BITVANE_ROW(text);
+      ButtonLook look;
+      std::tie(look.text, look.iconSize, look.gap, look.disabled) =
+          std::tuple(text, iconSize, gap, disabled);
+      if (!iconSize.isEmpty()) look.icon = Icon(kIconColor, iconSize);
+      const QImage image = Render(look, size);
+      const QSize textSize = QFontMetrics(Font()).size(Qt::TextShowMnemonic, look.text);
+      const QRect ink = BoundsOf(image, Rgb(disabled ? Grey(kText, 102) : kText));
+      QVERIFY(BoundsOf(image, Rgb(kText)).isNull() == (disabled || look.text.isEmpty()));
+      int x = size.width() / 2 - iconSize.width() / 2, count = 0, faces = 0;
+      if (!look.text.isEmpty()) x -= (gap + textSize.width()) / 2;
+      const QRect iconRect(QPoint(x, size.height() / 2 - iconSize.height() / 2), iconSize);
+      QRect textBox(QPoint(0, 0), textSize);  // centred, or after the icon
+      textBox.moveCenter(image.rect().center());
+      if (!iconSize.isEmpty()) textBox.moveLeft(iconRect.right() + 1 + gap);
+      QCOMPARE(ink.isNull(), look.text.isEmpty());
+      QVERIFY(ink.isNull() || textBox.adjusted(-1, -1, 2, 1).contains(ink));
+      const bool iconShown = !disabled && !iconSize.isEmpty();
+      QCOMPARE(BoundsOf(image, Rgb(kIconColor), &count), iconShown ? iconRect : QRect());
+      QCOMPARE(count, iconShown ? iconSize.width() * iconSize.height() : 0);
+      (void)BoundsOf(image.copy(iconRect), Rgb(kFace), &faces);  // a disabled icon is drawn
+      QVERIFY(!disabled || iconSize.isEmpty() || faces < iconSize.width() * iconSize.height());
     }
   }
 
-  // On a swap button (40 x 10 dialog units) the text fills most of the height: the
-  // focus outline moves towards the frame, never onto it nor through the text. With
-  // room to spare it stays 3 pixels in.
+  // Where the text's ink (underline and density included) would meet the focus outline,
+  // it moves towards the frame, on each axis only as far as keeps a pixel clear.
   void focusOutlineClearsTheText() {
-    const struct {
-      const char* text;
-      int pixelSize;
-      QSize size;  // empty: 40 x 10 dialog units of the font
-    } rows[] = {{"DW-Swap", 11, {}},
-                {"For&mats", 15, {}},
-                {"W-Swap", 20, {}},
-                {"Swap", 12, {90, 40}},
-                {"", 12, {30, 12}}};
-    for (const auto& row : rows) {
-      const QFont font = PixelExactFont(row.pixelSize);
-      const QSize size =
-          row.size.isEmpty() ? DialogUnits::Of(font).ToPixels(0, 0, 40, 10).size() : row.size;
-      const QRect button(QPoint(0, 0), size);
-      ButtonLook look = PlainLook(QString::fromLatin1(row.text));
-      const QImage plain = Render(look, size, button, font);
-      look.focus = true;
-      const QImage focused = Render(look, size, button, font);
-      QRect dots;
-      for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-          if (focused.pixel(x, y) != plain.pixel(x, y)) dots |= QRect(x, y, 1, 1);
-        }
-      }
-      QVERIFY2(button.adjusted(1, 1, -1, -1).contains(dots) && !dots.isNull(), row.text);
-      if (!row.size.isEmpty()) QCOMPARE(dots, button.adjusted(3, 3, -3, -3));
-      const QRect ink = BoundsOf(plain, Rgb(kText));
-      if (!ink.isNull()) QVERIFY2(dots.adjusted(1, 1, -1, -1).contains(ink), row.text);
+    std::vector<std::tuple<const char*, QFont, QSize, int>> rows{
+        {"DW-Swap", Font(11), {}, 96}, {"For&mats", Font(15), {}, 96},
+        {"W-Swap", Font(20), {}, 96},  {"Swap", Font(12), {90, 40}, 96},
+        {"", Font(12), {30, 12}, 96},  {"Swap", Font(0, 6), {60, 22}, 192}};
+    for (int width = 30; width <= 44; ++width)
+      rows.emplace_back("Swap", Font(), QSize(width, 24), 96);
+    for (auto [text, font, size, dpi] : rows) {
+      // An empty size: a swap button, 40 x 10 dialog units.
+      if (size.isEmpty()) size = DialogUnits::Of(font).ToPixels(0, 0, 40, 10).size();
+      BITVANE_ROW(QStringLiteral("%1 %2 x %3").arg(text).arg(size.width()).arg(dpi));
+      ButtonLook look;
+      std::tie(look.text, look.focus) = std::tuple(text, true);
+      const QImage image = Render(look, size, {}, font, dpi);
+      // Inside the frame only the dots have its colour.
+      const QRect dots = BoundsOf(image.copy(image.rect().adjusted(1, 1, -1, -1)), Rgb(kFrame));
+      const QRect ink = BoundsOf(image, Rgb(kText));
+      const int w = size.width(), h = size.height();
+      const int dx =
+          ink.isNull() ? 3 : std::clamp(std::min(ink.left() - 1, w - 2 - ink.right()), 1, 3);
+      const int dy =
+          ink.isNull() ? 3 : std::clamp(std::min(ink.top() - 1, h - 2 - ink.bottom()), 1, 3);
+      QCOMPARE(dots.translated(1, 1), QRect(dx, dy, w - 2 * dx, h - 2 * dy));
     }
   }
 
-  // The widget fills the record from itself: down, enabled, default, hover and focus;
-  // without colours of its own, from the palette's active group, the frame from the
-  // text colour, greyed when disabled.
+  // Colours its own or the palette's active ones. A move from outside is no hover.
   void widgetStates() {
-    QWidget window;
-    auto* button = new OwnerButton(QStringLiteral("Swap"), &window);
-    button->setGeometry(0, 0, 80, 24);
-    QPalette palette = button->palette();
+    OwnerButton button(QStringLiteral("Swap"));
+    button.resize(80, 24);
+    QPalette palette = button.palette();
     palette.setColor(QPalette::Button, QColor(10, 20, 30));
     palette.setColor(QPalette::ButtonText, QColor(250, 250, 250));
     palette.setColor(QPalette::Disabled, QPalette::Button, QColor(1, 2, 3));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0, 0, 0));
-    button->setPalette(palette);
-    const auto corner = [button](int at) { return Hex(button->grab().toImage().pixel(at, at)); };
-    QCOMPARE(corner(1), Hex(qRgb(10, 20, 30)));
-    QCOMPARE(corner(0), Hex(qRgb(250, 250, 250)));
-    button->setEnabled(false);
-    QCOMPARE(corner(1), Hex(qRgb(10, 20, 30)));
-    QCOMPARE(corner(0), Hex(Rgb(Grey(0xFAFAFA, 102))));
-
-    button->setEnabled(true);
-    button->SetFaceColor(kFace);
-    button->SetFrameColor(kFrame);
-    button->setDown(true);
-    QCOMPARE(corner(1), Hex(Rgb(Tint(kFace, 0, 17))));
-    button->setDown(false);
-    button->setDefault(true);
-    QCOMPARE(corner(0), Hex(Rgb(Tint(kFrame, 2, 17))));
+    button.setPalette(palette);
+    const auto corner = [&button](int at) { return button.grab().toImage().pixel(at, at); };
+    QVERIFY(corner(1) == qRgb(10, 20, 30) && corner(0) == qRgb(250, 250, 250));
+    button.setEnabled(false);
+    QVERIFY(corner(1) == qRgb(10, 20, 30) && corner(0) == Rgb(Grey(0xFAFAFA, 102)));
+    button.setEnabled(true);
+    button.SetFaceColor(kFace);
+    button.SetFrameColor(kFrame);
+    button.setDown(true);
+    QCOMPARE(corner(1), Rgb(Tint(kFace, 0, 17)));
+    button.setDown(false);
+    button.setDefault(true);
+    QCOMPARE(corner(0), Rgb(Tint(kFrame, 2, 17)));
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QCoreApplication::sendEvent(button, &enter);
-    QCOMPARE(corner(1), Hex(Rgb(Tint(kFace, 2, 17))));
-    QCOMPARE(corner(0), Hex(Rgb(kFrame)));
-    button->setDefault(false);
-    QCOMPARE(corner(3), Hex(Rgb(Tint(kFace, 2, 17))));  // no focus, no dot
-
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    button->setFocus();
-    QTRY_VERIFY(button->hasFocus());
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(button, &leave);
-    QCOMPARE(corner(3), Hex(Rgb(kFrame)));
-    QCOMPARE(corner(2), Hex(Rgb(kFace)));
-  }
+    QCoreApplication::sendEvent(&button, &enter);
+    QVERIFY(button.IsHovering() && corner(1) == Rgb(Tint(kFace, 2, 17)) &&
+            corner(0) == Rgb(kFrame));
+    button.setDefault(false);
+    QCOMPARE(corner(3), Rgb(Tint(kFace, 2, 17)));  // no focus, no dot
 
-  // A move outside the button (a press holding the mouse) is no hover; one inside is.
-  // Entering repaints the button.
-  void widgetHover() {
-    OwnerButton button(QStringLiteral("Swap"));
-    button.resize(60, 24);
     button.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&button));
-    test::PaintCounter counter(&button);
-    QEvent leave(QEvent::Leave);
+    button.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&button));
+    button.setFocus();
+    QTRY_VERIFY(button.hasFocus());
     QCoreApplication::sendEvent(&button, &leave);
-    QVERIFY(!button.IsHovering());
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QVERIFY(counter.PaintsAfter([&] { QCoreApplication::sendEvent(&button, &enter); }) > 0);
-    QVERIFY(button.IsHovering());
+    QVERIFY(!button.IsHovering() && corner(3) == Rgb(kFrame) && corner(2) == Rgb(kFace));
+    QVERIFY(test::PaintsAfter(&button, [&] { QCoreApplication::sendEvent(&button, &enter); }) > 0);
     QCoreApplication::sendEvent(&button, &leave);
-    QVERIFY(!button.IsHovering());
-    QMouseEvent outside(QEvent::MouseMove, QPointF(-5, 5), QPointF(-5, 5), Qt::NoButton,
-                        Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&button, &outside);
-    QVERIFY(!button.IsHovering());
-    QMouseEvent inside(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+    for (const auto& [x, buttons, hovering] :
+         {std::tuple{-5, Qt::LeftButton, false}, {5, Qt::NoButton, true}}) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(x, 5), QPointF(x, 5), Qt::NoButton, buttons,
                        Qt::NoModifier);
-    QCoreApplication::sendEvent(&button, &inside);
-    QVERIFY(button.IsHovering());
+      QCoreApplication::sendEvent(&button, &move);
+      QCOMPARE(button.IsHovering(), hovering);
+    }
   }
 
-  // An icon of its own wins over the fallback.
-  void widgetFallbackIcon() {
+  // Its own icon wins over the fallback; Enter and Return press, with a modifier not.
+  void widgetIconAndKeys() {
     OwnerButton button;
     button.resize(40, 24);
     button.SetFaceColor(kFace);
-    button.SetFallbackIcon(SolidIcon(kIconColor, QSize(16, 16)));
+    button.SetFallbackIcon(Icon(kIconColor, QSize(16, 16)));
     QCOMPARE(BoundsOf(button.grab().toImage(), Rgb(kIconColor)), QRect(12, 4, 16, 16));
-    button.setIcon(SolidIcon(0xFF0000, QSize(16, 16)));
-    const QImage image = button.grab().toImage();
-    QCOMPARE(BoundsOf(image, Rgb(kIconColor)), QRect());
-    QCOMPARE(BoundsOf(image, Rgb(0xFF0000)), QRect(12, 4, 16, 16));
-  }
+    button.setIcon(Icon(0xFF0000, QSize(16, 16)));
+    QCOMPARE(BoundsOf(button.grab().toImage(), Rgb(0xFF0000)), QRect(12, 4, 16, 16));
 
-  // Enter and Return press a focused button, as Space does; with a modifier they do not.
-  void widgetEnterPresses() {
-    OwnerButton button(QStringLiteral("Swap"));
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
     QTest::keyClick(&button, Qt::Key_Return);
     QTest::keyClick(&button, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(clicks, 2);
     QTest::keyClick(&button, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(clicks, 2);
     QTest::keyClick(&button, Qt::Key_Space);
@@ -340,6 +232,7 @@ class OwnerButtonTest : public QObject {
 
 BITVANE_UI_TEST(OwnerButtonTest)
 
+}  // namespace
 }  // namespace bitvane
 
 #include "owner_button_test.moc"
