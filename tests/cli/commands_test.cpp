@@ -1,20 +1,84 @@
-// The read-only commands: convert, describe and the version.
+// The commands (convert, describe, the version, settings) and the escaping of what they
+// print: what a terminal acts on is escaped, everything else passes as it is.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
-#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <numeric>
 
 #include "cli/convert_command.h"
 #include "cli/describe_command.h"
+#include "cli/settings_command.h"
+#include "cli/terminal_text.h"
+#include "foundation/wide_to_utf8.h"
+#include "platform/registry.h"
+#include "platform/registry_names.h"
+#include "settings/ps_str_list_entry.h"
 #include "tests/about/version_block_builder.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/registry_helpers.h"
 #include "tests/support/temp_dir.h"
 
 namespace bitvane::cli {
 namespace {
+
+TEST(TerminalText, EscapesWhatATerminalActsOn) {
+  // clang-format off
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"a\\nb \\x41 'q' \"q\"", "a\\nb \\x41 'q' \"q\""},  // a backslash stays as typed
+      {"\b\t\n\f\r", "\\b\\t\\n\\f\\r"},
+      {std::string_view("\0\a\x1B[2J", 6), "\\u0000\\u0007\\u001B[2J"},
+      // Each range of controls at its edges, and the characters just outside.
+      {"\x1F\x20\x7E\x7F\u009F\u00A0", "\\u001F ~\\u007F\\u009F\u00A0"},
+      {"\u061B\u061C\u061D", "\u061B\\u061C\u061D"},
+      {"\u200D\u200E\u200F\u2010", "\u200D\\u200E\\u200F\u2010"},
+      {"\u2027\u2028\u202E\u202F", "\u2027\\u2028\\u202E\u202F"},
+      {"\u2065\u2066\u2069\u206A", "\u2065\\u2066\\u2069\u206A"},
+      // The edges of each length of UTF-8 and around the surrogates stay.
+      {"\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF",
+       "\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF"},
+      // Not UTF-8: stray (0x9B is CSI), overlong, surrogate, too high, no lead, cut short.
+      {"a\x80" "b\x9B\xFF", "a\\x80b\\x9B\\xFF"}, {"\xC0\xAF\xC1\xBF", "\\xC0\\xAF\\xC1\\xBF"},
+      {"\xE0\x9F\xBF\xF0\x8F\xBF\xBF", "\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF"},
+      {"\xED\xA0\x80\xED\xBF\xBF", "\\xED\\xA0\\x80\\xED\\xBF\\xBF"},
+      {"\xF4\x90\x80\x80\xF5\x80", "\\xF4\\x90\\x80\\x80\\xF5\\x80"},
+      {"\x80\x80\x80\x80\xF5\x80\x80\x80", "\\x80\\x80\\x80\\x80\\xF5\\x80\\x80\\x80"},
+      {"\xE2\x82" "A\xC3\n\xF0\x9F\x98", "\\xE2\\x82A\\xC3\\n\\xF0\\x9F\\x98"}};
+  // clang-format on
+  for (const auto& [in, out] : rows)
+    EXPECT_EQ(TerminalText(in), out) << ::testing::PrintToString(std::string(in));
+}
+
+// Unpaired surrogates show their number; a pair is one character. Only CR LF ends a line.
+TEST(TerminalText, WideTextQuotesAndLines) {
+  const std::tuple<std::u16string, std::string, std::string> rows[] = {
+      {u"say \"hi\" \\o/", "say \"hi\" \\o/", "\"say \\\"hi\\\" \\\\o/\""},
+      {std::u16string(u"\0\x1B\u202E", 3), "\\u0000\\u001B\\u202E", "\"\\u0000\\u001B\\u202E\""},
+      {u"a\xDC00\xDFFF\xDBFF\xD83D", "a\\uDC00\\uDFFF\\uDBFF\\uD83D",
+       "\"a\\uDC00\\uDFFF\\uDBFF\\uD83D\""},
+      {u"\xD83D\xDE00", "\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
+      {u"a\xD800\xE000", "a\\uD800\xEE\x80\x80", "\"a\\uD800\xEE\x80\x80\""}};
+  for (const auto& [in, plain, quoted] : rows) {
+    const std::string label = WideToUtf8(in);
+    SCOPED_TRACE(::testing::PrintToString(label));
+    EXPECT_EQ(TerminalText(in), plain);
+    EXPECT_EQ(QuotedTerminalText(in), quoted);
+    EXPECT_EQ(IsTerminalSafe(in), plain == label);  // exactly when nothing had to be escaped
+  }
+  // A view that ends between the halves of a pair does not read past its end.
+  const std::u16string pair = u"a\xD83D\xDE00";
+  EXPECT_EQ(TerminalText(std::u16string_view(pair).substr(0, 2)), "a\\uD83D");
+  EXPECT_FALSE(IsTerminalSafe(std::u16string_view(pair).substr(0, 2)));
+  // clang-format off
+  const std::pair<std::u16string, std::string> lines[] = {{u"", ""}, {u"a\r\nb\r\n", "a\nb\n"},
+      {u"\r\r\n\n\r", "\\r\n\\n\\r"}, {u"x\x1B[1m\r\n\x7F", "x\\u001B[1m\n\\u007F"}};
+  // clang-format on
+  for (const auto& [in, out] : lines) EXPECT_EQ(TerminalLines(in), out) << WideToUtf8(in);
+}
 
 using Outcome = test::CliOutcome;
 
@@ -34,12 +98,11 @@ TEST(ConvertCommand, ExitStatusAndErrors) {
   // clang-format off
   const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
       {{}, 0, ""}, {{"byte0=1", "--swap", "huge-b", "double=2.5"}, 0, ""}, {{"--help"}, 0, ""},
-      {{"byte0=x", "byte1=1"}, 1, "byte0: Invalid Byte #0 value"},
-      {{"byte3=-129"}, 1, "byte3: Byte #3 out of range"}, {{"--swap"}, 2, "unknown swap ''"},
-      {{"--value", "12345678901234567"}, 2, hex}, {{"--value=0xg"}, 2, hex}, {{"--value"}, 2, hex},
-      {{"--json", "-h"}, 2, "--help has no JSON form"},
+      {{"byte0=x", "byte1=1"}, 1, "byte0: Invalid Byte #0 value"}, {{"--value"}, 2, hex},
+      {{"--value", "12345678901234567"}, 2, hex}, {{"--value=0xg"}, 2, hex},
+      {{"--swap"}, 2, "unknown swap ''"}, {{"--json", "-h"}, 2, "--help has no JSON form"},
+      {{"--swap", "d\r\n"}, 2, "unknown swap 'd\\r\\n'"},
       {{"byte9\xFF\x1B=1"}, 2, "unknown view 'byte9\\xFF\\u001B'"},
-      {{"--swap", "dw\r\nforged"}, 2, "unknown swap 'dw\\r\\nforged'"},
       {{"loose\x07\xC2\x9B"}, 2, "unexpected argument 'loose\\u0007\\u009B'"}};
   // clang-format on
   for (const auto& [args, status, err] : rows) {
@@ -53,28 +116,22 @@ TEST(ConvertCommand, ExitStatusAndErrors) {
   }
 }
 
-TEST(ConvertCommand, JsonReport) {
+TEST(ConvertCommand, JsonAndPlainReportsAndHelp) {
   auto report = Json({"--value", "0X0123456789abcDEF", "--swap=dw", "low-int=zz"});
-  EXPECT_EQ(report["value"], "89ABCDEF01234567");
-  EXPECT_EQ(report["status"], "Invalid Low Integer (32-bit) value");
-  EXPECT_EQ(report["error"], true);
+  EXPECT_EQ((nlohmann::json{report["value"], report["status"], report["error"]}),
+            (nlohmann::json{"89ABCDEF01234567", "Invalid Low Integer (32-bit) value", true}));
   ASSERT_EQ(report["views"].size(), 14u);
-  EXPECT_EQ(report["views"][8]["name"], "Low Integer (32-bit)");
-  EXPECT_EQ(report["views"][8]["input"], "zz");  // stays as typed
+  EXPECT_EQ((nlohmann::json{report["views"][8]["name"], report["views"][8]["input"]}),
+            (nlohmann::json{"Low Integer (32-bit)", "zz"}));  // the input stays as typed
   EXPECT_EQ(report["views"][8]["info"].get<std::string>().find("0x01234567 = 19088743U"), 0u);
   EXPECT_EQ(Json({"byte0=1"})["error"], false);
   // The text after the first '=' is taken whole, '=' included; so are forged lines.
   EXPECT_EQ(Json({"low-int='=='"})["value"], "0000000000003D3D");
   EXPECT_EQ(Json({"double=1.5\nStatus (forged)"})["views"][13]["input"], "1.5\nStatus (forged)");
-}
-
-// Neither a typed text nor an argument can forge a line or act on the terminal.
-TEST(ConvertCommand, PlainLayoutEscapedAndHelp) {
+  // In plain text neither a typed text nor an argument can forge a line or act on the terminal.
   const std::string out =
       Convert({"byte0=0x41", "double=1.5\nStatus (forged)", "low-int=\x1B[2J\xE2\x80\xAE"}).out;
-  const auto has = [](const std::string& text, const char* piece) {
-    return text.find(piece) != std::string::npos;
-  };
+  const auto has = [](std::string_view text, auto part) { return text.find(part) != text.npos; };
   EXPECT_TRUE(
       out.starts_with("Status  Invalid Low Integer (32-bit) value\nValue   3FF8000000000000\n"));
   EXPECT_TRUE(has(out, "\nDouble                input  1.5\\nStatus (forged)\n"));
@@ -112,7 +169,6 @@ class DescribeCommand : public ::testing::Test {
 // Only the template's own line breaks (LF, CR LF) make lines; fields, the file's name and
 // the template's other controls are escaped. A placeholder cut by a line break stands.
 TEST_F(DescribeCommand, FieldsCannotForgeLinesOrActOnTheTerminal) {
-  const std::string product = "Evil\\u001B[2J\\r\\nStatus (forged)";
   const std::string description = "bell\\u0007 \\u202Ecba \\u009B31m";
   const std::pair<std::string, std::string> rows[] = {
       {"%f|%o|%m", description + "|line\\u2028sep\\nLF|lone \\uD800 half\n"},
@@ -122,17 +178,16 @@ TEST_F(DescribeCommand, FieldsCannotForgeLinesOrActOnTheTerminal) {
   for (const auto& [format, out] : rows)
     EXPECT_EQ(Describe({m_file, "--template", format}), (Outcome{0, out, ""})) << format;
   EXPECT_EQ(Describe({m_file}).out,  // the default template
-            product + ": " + description + "\n Release Version 1.2.3.4\n");
+            "Evil\\u001B[2J\\r\\nStatus (forged): " + description + "\n Release Version 1.2.3.4\n");
   EXPECT_EQ(Describe({"--template=%n", HostileFile(m_dir, "a\nb\x1B.exe")}).out,
             "a\\nb\\u001B.exe\n");
 }
 
 // Each failure names what happened to the file, with its error number, escaped. The help
-// says what FILE may hold, also after a file.
+// is shown also after a file.
 TEST_F(DescribeCommand, FailuresAndHelp) {
   const std::string usage = "\nUsage: bitvane-cli describe FILE [--template TEXT]\n";
   const std::string plain = m_dir.Write("plain.txt", "no version resource");
-  const std::string longPath = m_dir.Path() + std::string(3000, '/') + std::string(2000, 'n');
   const std::string at = m_dir.Path() + "/";
   // clang-format off
   const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
@@ -143,28 +198,172 @@ TEST_F(DescribeCommand, FailuresAndHelp) {
        "/nonexistent/\\u001B[31m\\xFF: folder not found (error 3)\n"},
       {{plain}, 1, plain + ": no readable version resource (error 13)\n"},
       {{m_dir.MakeFifo("pipe")}, 1, at + "pipe: not a regular file (error 222)\n"},
-      {{longPath}, 1, longPath + ": name too long (error 206)\n"},
-      {{m_dir.Sparse("huge.exe", (1ull << 30) + 1)}, 1, at + "huge.exe: too large (error 223)\n"},
       {{m_dir.Join("missing.exe")}, 1, at + "missing.exe: file not found (error 2)\n"}};
   // clang-format on
   for (const auto& [args, status, err] : rows)
     EXPECT_EQ(Describe(args), (Outcome{status, "", "bitvane-cli: " + err})) << err.substr(0, 80);
-  const Outcome help = Describe({"--help"});
-  EXPECT_EQ(Describe({m_file, "-h"}), (Outcome{0, help.out, ""}));
-  for (const char* promise : {"%NAME%", "* stands for any run", "exactly one file"})
-    EXPECT_NE(help.out.find(promise), std::string::npos) << promise;
+  EXPECT_EQ(Describe({m_file, "-h"}), (Outcome{0, Describe({"--help"}).out, ""}));
 }
 
 // The companion's own About text, with its lines as the terminal wants them.
 TEST(DescribeVersion, IsTheOwnAboutText) {
-  char path[PATH_MAX] = {};
-  ASSERT_GT(::readlink("/proc/self/exe", path, sizeof path - 1), 0);
   std::ostringstream out, err;
   EXPECT_EQ(RunVersion(out, err), 0) << err.str();
-  const std::string text = out.str();
-  EXPECT_TRUE(text.starts_with("Bitvane: ") && text.find('\r') == std::string::npos &&
-              text.find("\nLoaded from " + std::string(path) + "\n") != std::string::npos)
-      << text;
+  EXPECT_TRUE(out.str().starts_with("Bitvane: ") && out.str().find('\r') == std::string::npos &&
+              out.str().find("\nLoaded from /") != std::string::npos)
+      << out.str();
+}
+
+using test::StoreValue;
+using namespace std::string_literals;
+
+constexpr const char16_t* kSettingsKey = u"Software\\Kelmo\\Bitvane\\Settings";
+constexpr const char* kDeleted = "settings deleted; the next start uses the defaults\n";
+constexpr const char* kNothing = "none stored; nothing to reset\n";
+
+Outcome Settings(const std::vector<std::string>& args) {
+  return test::RunCli(RunSettings, args);
+}
+
+std::string Contents(const std::string& path) {  // "<missing>" when there is no file
+  std::ifstream file(path, std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+
+using SettingsCommandTest = test::TempHiveTest;
+
+// The first line of a listing: which key, in which store.
+std::string KeyLine(const std::string& hive) {
+  return "HKCU\\Software\\Kelmo\\Bitvane\\Settings in " + TerminalText(hive) + "\n";
+}
+
+// Every value is shown by name, type and contents, escaped. A usage error changes
+// nothing; a reset deletes only the settings key.
+TEST_F(SettingsCommandTest, ShowsEveryStoredValueEscapedAndResets) {
+  SetRegistryHivePath(m_hive = m_dir.Join("a\nb\x1B/registry.sqlite3"));
+  std::string blob(40, '\0'), expected = KeyLine(m_hive);
+  std::iota(blob.begin(), blob.end(), '\0');
+  // clang-format off
+  const std::tuple<std::u16string, std::uint32_t, std::string, std::string> raw[] = {
+      {u"Bad", REG_DWORD, "\x01\x02\x03", "Bad            REG_DWORD     hex: 01 02 03 (3 bytes)"},
+      {u"", REG_SZ, Utf16LeBytes(u"\u00FC\0tail"s), "(default)      REG_SZ        \"\u00FC\""},
+      {u"Blob", REG_BINARY, blob, "Blob           REG_BINARY    hex: 00 01 02 03 04 05 06 07 08 09 "
+       "0A 0B 0C 0D 0E 0F 10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F ... (40 bytes)"},
+      {u"Wide", REG_QWORD, "\x08\x07\x06\x05\x04\x03\x02\x01",
+       "Wide           REG_QWORD     72623859790382856 (0x0102030405060708)"},
+      {u"Nothing", 99, "", "Nothing        type 99       (no data)"},
+      // A name that begins with a quote cannot pass for a quoted one.
+      {u"\"a\\nb\"", REG_DWORD, "\x05\0\0\0"s,
+       "\"\\\"a\\\\nb\\\"\"    REG_DWORD     5 (0x00000005)"},
+      {u"Esc\x1B[2J\x202E", REG_SZ, Utf16LeBytes(u"x\x1B]0;title\x07\x2066\x85\xDC00"),
+       "\"Esc\\u001B[2J\\u202E\" REG_SZ        "
+       "\"x\\u001B]0;title\\u0007\\u2066\\u0085\\uDC00\""},
+      // An empty entry of the program's own lists is stored as a marker.
+      {u"List", REG_MULTI_SZ,
+       Utf16LeBytes(u"a\r\nb\0"s + std::u16string(NPSSTRListEntry::kEmptyMarker) + u"\0\u009B1m"s),
+       "List           REG_MULTI_SZ  [\"a\\r\\nb\", \"\", \"\\u009B1m\"]"},
+      {u"None", REG_MULTI_SZ, "", "None           REG_MULTI_SZ  []"}};
+  // clang-format on
+  for (const auto& [name, type, bytes, line] : raw) {
+    ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), type, bytes), 0u);
+    expected += line + "\n";
+  }
+  const char16_t* const sibling = u"Software\\Kelmo\\Bitvane\\Other";
+  ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, sibling, nullptr), 0u);
+  const std::string bad = "bitvane-cli: unexpected argument '",
+                    usage = "'\nUsage: bitvane-cli settings [--reset]\n";
+  EXPECT_EQ(Settings({"--reset", "--reset"}), (Outcome{2, "", bad + "--reset" + usage}));
+  EXPECT_EQ(Settings({"--\x1B[8m\xFF"}), (Outcome{2, "", bad + "--\\u001B[8m\\xFF" + usage}));
+  EXPECT_EQ(Settings({}), (Outcome{0, expected, ""}));
+  EXPECT_EQ(Settings({"--reset"}), (Outcome{0, kDeleted, ""}));
+  EXPECT_EQ(Settings({"--reset"}).out, kNothing);  // the key itself is gone
+  RegHandle key = 0;
+  EXPECT_EQ(RegOpenKey(HKEY_CURRENT_USER, sibling, KEY_READ, &key), ERROR_SUCCESS);
+}
+
+// Showing never creates or changes the store, nor does a reset that finds nothing or
+// fails: a file standing in the place of a folder of the store's path is named.
+TEST_F(SettingsCommandTest, NothingStoredOrBlocked) {
+  // What is there: a key made before, or a file (the hive itself: a damaged one).
+  const std::tuple<const char16_t*, std::string, const char*> rows[] = {
+      {nullptr, "", kNothing},      {u"Software\\Kelmo\\Bitvane", "", kNothing},
+      {kSettingsKey, "", kDeleted}, {nullptr, "registry.sqlite3", kNothing},
+      {nullptr, "config", ""},      {nullptr, "\x1B[2Jbad", ""}};
+  for (const auto& [key, file, resetOut] : rows) {
+    SCOPED_TRACE(::testing::PrintToString(file));
+    const test::TempDir dir;
+    const bool damaged = file == "registry.sqlite3", blocked = !file.empty() && !damaged;
+    SetRegistryHivePath(
+        m_hive = dir.Join(blocked ? file + "/bitvane/registry.sqlite3" : "registry.sqlite3"));
+    ASSERT_EQ(key ? StoreValue(HKEY_CURRENT_USER, key, nullptr) : 0u, 0u);
+    if (!file.empty()) dir.Write(file, std::string(8192, '\x5A'));
+    const std::string path = file.empty() ? m_hive : dir.Join(file), before = Contents(path);
+    const std::string reason =
+        " the settings: the settings folder is blocked by a file: " + dir.Join(TerminalText(file)) +
+        " (error 3)\n";
+    const std::string damage = "bitvane-cli: " + m_hive +
+                               " cannot be read as a settings store; the program starts with its "
+                               "defaults and moves the file aside when it next saves\n";
+    EXPECT_EQ(Settings({}), (Outcome{blocked, KeyLine(m_hive) + (blocked ? "" : "none stored\n"),
+                                     blocked   ? "bitvane-cli: cannot read" + reason
+                                     : damaged ? damage
+                                               : ""}));
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(Settings({"--reset"}),
+              (Outcome{blocked, resetOut, blocked ? "bitvane-cli: cannot delete" + reason : ""}));
+    EXPECT_EQ(Contents(path), resetOut == kDeleted ? Contents(path) : before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      EXPECT_EQ(entry.path(), path);
+  }
+}
+
+// Another process deletes key `g_id` just before the `g_left`th statement of this one
+// that looks whether it is there; the trace is put in every connection opened meanwhile.
+std::string g_hive, g_id;
+int g_left = 0;
+
+// Runs `sql` on the hive through a connection of its own; a row's first column is `g_id`.
+void Exec(const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(g_hive.c_str(), &db);
+  const auto take = [](void*, int, char** values, char**) { return g_id = values[0], 0; };
+  sqlite3_exec(db, sql.c_str(), take, nullptr, nullptr);
+  sqlite3_close(db);
+}
+
+int Trace(unsigned, void*, void* statement, void*) {
+  char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+  const bool look = g_left > 0 && sql && "SELECT 1 FROM keys WHERE id = " + g_id == sql;
+  sqlite3_free(sql);
+  if (look && --g_left == 0)
+    Exec("DELETE FROM vals WHERE key = " + g_id + "; DELETE FROM keys WHERE id = " + g_id);
+  return 0;
+}
+
+int InstallTrace(sqlite3* db, char**, const sqlite3_api_routines*) {
+  return sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Trace, nullptr);
+}
+
+TEST_F(SettingsCommandTest, AKeyDeletedWhileItIsReadHoldsNothing) {
+  const char* settings = "SELECT key FROM vals LIMIT 1";  // the only key with values
+  const char* bitvane = "SELECT parent FROM keys WHERE id IN (SELECT key FROM vals)";
+  // Deleted while counting the values, listing and reading the first one; resetting.
+  const std::tuple<const char*, int, bool> rows[] = {
+      {settings, 1, false}, {settings, 2, false}, {settings, 6, false}, {bitvane, 1, true}};
+  for (const auto& [query, nth, reset] : rows) {
+    SCOPED_TRACE(::testing::Message() << query << " at look " << nth);
+    const test::TempDir dir;
+    SetRegistryHivePath(m_hive = g_hive = dir.Join("registry.sqlite3"));
+    for (const char16_t* name : {u"One", u"Two", u"Three"})
+      ASSERT_EQ(StoreValue(HKEY_CURRENT_USER, kSettingsKey, name, REG_BINARY, "x"), 0u);
+    Exec(query);
+    g_left = nth;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&InstallTrace));
+    const Outcome outcome = Settings(std::vector<std::string>(reset, "--reset"));
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&InstallTrace));
+    EXPECT_EQ(g_left, 0);
+    EXPECT_EQ(outcome, (Outcome{0, reset ? kNothing : KeyLine(m_hive) + "none stored\n", ""}));
+  }
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
+// Font descriptions on widgets: through a widget and back, and the record conversions.
 #include "ui/font_spec_qt.h"
+
+#include <cmath>
 
 #include "tests/support/make_font_spec.h"
 #include "tests/ui/ui_test.h"
@@ -6,14 +9,15 @@
 namespace bitvane {
 namespace {
 
+QFont Font(int pixelSize, double pointSize) {  // 0: leave unset
+  QFont font(QStringLiteral("DejaVu Sans"));
+  pointSize > 0 ? font.setPointSizeF(pointSize) : font.setPixelSize(pixelSize);
+  font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
 class FontSpecQtTest : public QObject {
   Q_OBJECT
-
-  static QFont Sans(double pointSize) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(pointSize);
-    return font;
-  }
 
  private slots:
   // A widget shows whole pixels: a font comes back as the point size of its truncated
@@ -35,49 +39,36 @@ class FontSpecQtTest : public QObject {
     }
   }
 
-  void drawnPixelSizeIsQts() {
+  // The pixel size drawn is Qt's; other heights, weights, and what is refused.
+  void otherHeightsAndRefusals() {
     const double dpi = QWidget().logicalDpiY();
     for (double pointSize = 6; pointSize <= 30; pointSize += 0.25)
-      QCOMPARE(DrawnPixelSize(pointSize, dpi), QFontInfo(Sans(pointSize)).pixelSize());
-  }
-
-  // Any weight of the scale is kept; "don't care" and weights off the scale are normal.
-  void recordFields() {
-    for (const auto& [weight, qtWeight] : {std::pair{550, 550}, {0, 400}, {1001, 400}}) {
-      const QFont font = QFontFromLogFont({-16, true, false, true, weight, u"DejaVu Sans"}, 96);
-      QVERIFY(font.weight() == qtWeight && font.italic() && !font.underline() && font.strikeOut());
-      const LogFontRecord back = LogFontFromQFont(font, 96);
-      QVERIFY(back.weight == qtWeight && back.height == -16 && back.face == u"DejaVu Sans");
-      QVERIFY(back.italic && !back.underline && back.strikeOut);
-    }
-  }
-
-  void otherHeightsAndRefusals() {
+      QCOMPARE(DrawnPixelSize(pointSize, dpi), QFontInfo(Font(0, pointSize)).pixelSize());
     // Pixel sizes: a cell height, a height without a usable density, a pixel font.
     QCOMPARE(QFontFromLogFont({20, false, false, false, 400, u"F"}, 96).pixelSize(), 20);
     QCOMPARE(QFontFromLogFont({-20, false, false, false, 400, u"F"}, 0).pixelSize(), 20);
-    QFont font = Sans(9);
+    QFont font = Font(0, 9);
     font.setPixelSize(13);
     QCOMPARE(LogFontFromQFont(font, 96).height, -13);
     // Height 0 keeps the default size; a point size without a usable density has none.
     QCOMPARE(QFontFromLogFont({0, false, false, false, 400, u"F"}, 96).pointSizeF(),
              QFont().pointSizeF());
-    QVERIFY(LogFontFromQFont(Sans(9), 0).height == 0 && LogFontFromQFont(Sans(9), NAN).height == 0);
+    QVERIFY(LogFontFromQFont(Font(0, 9), 0).height == 0 &&
+            LogFontFromQFont(Font(0, 9), NAN).height == 0);
+    for (const auto& [weight, qtWeight] : {std::pair{550, 550}, {0, 400}, {1001, 400}}) {
+      // Any weight of the scale is kept; "don't care" and weights off the scale are normal.
+      const QFont weighted = QFontFromLogFont({-16, true, false, true, weight, u"F"}, 96);
+      const LogFontRecord back = LogFontFromQFont(weighted, 96);
+      QVERIFY(weighted.weight() == qtWeight && back.weight == qtWeight && back.height == -16);
+    }
     font.setFamily(QString(40, QLatin1Char('F')));  // faces are cut to 31 characters
     QVERIFY(LogFontFromQFont(font, 96).face == std::u16string(31, u'F'));
 
     QWidget widget;
-    widget.setFont(Sans(11));
+    widget.setFont(Font(0, 11));
     FontSpec kept = test::MakeFontSpec(u"Kept", 9);
     QVERIFY(!CreateFontFor(&widget, FontSpec{}) && !CreateFontFor(nullptr, kept));
     QVERIFY(!FromWindowFont(kept, nullptr) && widget.font().pointSizeF() == 11.0);
-  }
-
-  void iconTitleFontIsTheDesktopsGeneralFont() {
-    const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    FontSpec font;
-    QVERIFY(FromIconTitleFont(font) && font.face == general.family().left(31).toStdU16String());
-    QVERIFY(font.italic == general.italic() && font.weight == general.weight());
   }
 };
 
