@@ -1,17 +1,13 @@
 #pragma once
-// Helpers of the decimal-text tests. Doubles that exercise decimal conversion: random bit patterns
-// of doubles (every exponent, infinities and NaNs) and of finite singles widened exactly, and the
-// powers of ten with their neighbours.
+// Doubles that exercise decimal conversion: random bit patterns of doubles (every exponent,
+// infinities and NaNs) and of finite singles widened exactly, and the powers of ten with their
+// neighbours.
 
 #include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
-
-#include "tests/support/text.h"
 
 namespace bitvane::test {
 
@@ -20,7 +16,6 @@ inline double Double(std::uint64_t bits) {
   return std::bit_cast<double>(bits);
 }
 
-// An ASCII text for failure messages.
 inline std::vector<double> SampleDoubles() {
   std::vector<double> values = {0.0, -0.0, DBL_MAX, DBL_TRUE_MIN, 0.1 + 0.2, 1.0 / 3};
   for (int power = -324; power <= 308; ++power) {
