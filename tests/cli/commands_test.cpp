@@ -5,8 +5,6 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <numeric>
 
@@ -225,9 +223,8 @@ Outcome Settings(const std::vector<std::string>& args) {
   return test::RunCli(RunSettings, args);
 }
 
-std::string Contents(const std::string& path) {  // "<missing>" when there is no file
-  std::ifstream file(path, std::ios::binary);
-  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+std::string Contents(const std::string& path) {
+  return test::FileBytes(path, "<missing>");
 }
 
 using SettingsCommandTest = test::TempHiveTest;

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <tuple>
@@ -94,10 +93,8 @@ Files Snapshot(const std::string& folder) {
   Files files;
   std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename()] = entry.is_regular_file()
-                                         ? std::string(std::istreambuf_iterator<char>(in), {})
-                                         : "(not a file)";
+    files[entry.path().filename()] =
+        entry.is_regular_file() ? test::FileBytes(entry.path()) : "(not a file)";
   }
   return files;
 }

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,11 +37,6 @@ std::string Pattern(std::size_t size) {
   std::string bytes(size, '\0');
   for (std::size_t i = 0; i < size; ++i) bytes[i] = char((i * 2654435761u) >> 13);
   return bytes;
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // Value `name` of an open key, else of the settings key; kNone when it cannot be read.
@@ -286,14 +280,14 @@ TEST_F(Settings, ADamagedHiveLoadsDefaultsAndIsMovedAsideByTheNextSave) {
   {
     Run run;
     run.low = 5;
-    EXPECT_TRUE(run.store.LoadAll() && run.low == 5u && FileBytes(m_hive) == garbage);
+    EXPECT_TRUE(run.store.LoadAll() && run.low == 5u && test::FileBytes(m_hive) == garbage);
     ASSERT_TRUE(run.store.SaveAll());
   }
   EXPECT_TRUE(Read(kValueLowName) == Dword(5) && !InspectSettingsFile().damaged);
   std::vector<std::string> aside;
   for (const auto& entry : fs::directory_iterator(m_dir.Join("config/bitvane"))) {
     if (entry.path().filename().string().starts_with("registry.sqlite3.damaged-")) {
-      aside.push_back(FileBytes(entry.path()));
+      aside.push_back(test::FileBytes(entry.path()));
     }
   }
   EXPECT_EQ(aside, std::vector<std::string>{garbage});

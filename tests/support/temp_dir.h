@@ -10,11 +10,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace bitvane::test {
+
+// The bytes of the file at `path`; `missing` when it cannot be opened.
+inline std::string FileBytes(const std::string& path, std::string_view missing = {}) {
+  std::ifstream file(path, std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string(missing);
+}
 
 class TempDir {
  public:
