@@ -12,6 +12,11 @@ function(bitvane_apply_options target)
                                             -fno-sanitize-recover=undefined)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
+  if(BITVANE_BUILD_FUZZ)
+    # Coverage feedback from our libraries too, not only from the fuzz targets' own files.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    target_link_options(${target} PUBLIC -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # bitvane_add_library(name SOURCES file... [DEPS target...])
