@@ -36,6 +36,7 @@ inline constexpr ErrorCode ERROR_NOT_FOUND = 1168;
 inline constexpr ErrorCode ERROR_CANCELLED = 1223;
 inline constexpr ErrorCode ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr ErrorCode ERROR_INVALID_DATATYPE = 1804;
+inline constexpr ErrorCode ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr ErrorCode ERROR_FILENAME_EXCED_RANGE = 206;  // a path or name too long
 inline constexpr ErrorCode ERROR_BAD_FILE_TYPE = 222;         // not a regular file
 inline constexpr ErrorCode ERROR_FILE_TOO_LARGE = 223;

@@ -13,6 +13,7 @@
 #include "ui/font_spec_qt.h"
 #include "ui/system_theme.h"
 #include "ui/view_control_ids.h"
+#include "ui/window_icon.h"
 
 namespace bitvane {
 
@@ -73,6 +74,7 @@ void BitvaneDlg::showEvent(QShowEvent* event) {
 }
 
 void BitvaneDlg::InitDialog() {
+  SetWindowIcons(this);
   ApplyInputFont();
   m_colorHook.Attach(this);
   ApplyTheme(m_views.darkTheme);

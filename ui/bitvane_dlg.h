@@ -35,8 +35,8 @@ class BitvaneDlg : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  // The dialog's initialisation, on the first show: input font, colours and theme,
-  // every view rewritten, the status line cleared.
+  // The dialog's initialisation, on the first show: window icons, input font, colours
+  // and theme, every view rewritten, the status line cleared.
   void InitDialog();
   void ApplyInputFont();
   void BindControls();

@@ -55,6 +55,7 @@ class BitvaneDlgTest : public QObject {
     QCOMPARE((DialogUnits{6, 12}.ToPixels(1, 4, 1, 4)), QRect(2, 6, 1, 6));
     const DialogUnits units = DialogUnits::Of(m_dialog->font());
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Bitvane"));
+    QCOMPARE(m_dialog->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
     QCOMPARE(m_dialog->size(), units.ToPixels(0, 0, 365, 385).size());
     const char* const classes[] = {"QPushButton", "QLabel", "QLineEdit", "bitvane::InfoBox"};
     for (const DialogItem& item : MainDialogTemplate().items) {
