@@ -24,7 +24,8 @@ QByteArray Patch(QByteArray bytes, int at, const QByteArray& with) {
   return bytes.replace(at, with.size(), with);
 }
 
-// The image's bytes: kInk, its top left pixel kMark; a bitmap's mask hides the right half.
+// The image's bytes: kInk, its top left pixel kMark; a bitmap's mask hides the last four
+// of every eight pixels.
 QByteArray ImageData(const Image& image) {
   QImage picture(image.width, image.height, QImage::Format_ARGB32);
   picture.fill(kInk);
@@ -41,13 +42,7 @@ QByteArray ImageData(const Image& image) {
   for (int y = image.height - 1; y >= 0; --y) {
     for (int x = 0; x < image.width; ++x) data += Le((picture.pixel(x, y) & 0xFFFFFF) | alpha, 4);
   }
-  for (int y = 0; y < image.height; ++y) {
-    QByteArray row((image.width + 31) / 32 * 4, '\0');
-    for (int x = image.width / 2; x < image.width; ++x)
-      row[x / 8] = char(row[x / 8] | 0x80 >> x % 8);
-    data += row;
-  }
-  return data;
+  return data + QByteArray((image.width + 31) / 32 * 4 * image.height, '\x0F');
 }
 
 QByteArray Ico(const std::vector<Image>& images) {
