@@ -2,11 +2,9 @@
 
 #include <QApplication>
 
-#include "ui/bitvane_dlg.h"
+#include "app/bitvane_app.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  bitvane::BitvaneDlg dialog;
-  dialog.exec();
-  return 0;
+  return bitvane::BitvaneApp().Run();
 }

@@ -75,3 +75,13 @@ function(bitvane_embed_version target)
     VERBATIM)
   target_sources(${target} PRIVATE ${out})
 endfunction()
+
+# bitvane_stamp_integrity(target): gives an executable its integrity slot and, as the last
+# step that writes the file after linking, stamps it. Nothing may change the file later.
+function(bitvane_stamp_integrity target)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/app/integrity_slot.cpp)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND bitvane_stamp $<TARGET_FILE:${target}>
+    VERBATIM)
+  add_dependencies(${target} bitvane_stamp)
+endfunction()

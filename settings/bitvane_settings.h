@@ -13,7 +13,7 @@ namespace bitvane {
 // The registry key under which the program keeps its settings, and the name of the
 // shipped program (the executable's name; key names ignore case).
 inline constexpr std::u16string_view kSettingsRegistryKey = u"Kelmo";
-inline constexpr std::u16string_view kShippedAppName = u"Bitvane";
+inline constexpr std::u16string_view kShippedAppName = u"bitvane";
 inline constexpr std::u16string_view kSettingsStoreName = u"Set";
 
 inline constexpr std::u16string_view kValueLowName = u"ValueLow";

@@ -231,7 +231,7 @@ using SettingsCommandTest = test::TempHiveTest;
 
 // The first line of a listing: which key, in which store.
 std::string KeyLine(const std::string& hive) {
-  return "HKCU\\Software\\Kelmo\\Bitvane\\Settings in " + TerminalText(hive) + "\n";
+  return "HKCU\\Software\\Kelmo\\bitvane\\Settings in " + TerminalText(hive) + "\n";
 }
 
 // Every value is shown by name, type and contents, escaped. A usage error changes

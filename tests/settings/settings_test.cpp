@@ -1,6 +1,9 @@
 // Registry keys and the persistent settings, over a hive in a temporary folder.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -25,7 +28,7 @@ using Stored = std::pair<std::uint32_t, std::string>;
 using Texts = std::vector<std::u16string>;
 
 constexpr std::uint32_t kReadWrite = KEY_READ | KEY_WRITE;
-constexpr char16_t kKeyPath[] = u"HKCU\\Software\\Kelmo\\Bitvane\\Settings";
+constexpr char16_t kKeyPath[] = u"HKCU\\Software\\Kelmo\\bitvane\\Settings";
 const Stored kNone{REG_NONE, {}};
 
 Stored Dword(std::uint32_t n) {
@@ -249,7 +252,7 @@ TEST_F(Settings, StoreNamesKeyPathsAndDeleteStored) {
   Run run;
   NPSLock lock;  // adding looks entries up under the same lock
   NPSStore store(u"Set", &lock);
-  ASSERT_TRUE(store.InitFromApp(u"Kelmo\\", u"Bitvane") && store.AddUInt(u"N", &run.low));
+  ASSERT_TRUE(store.InitFromApp(u"Kelmo\\", u"bitvane") && store.AddUInt(u"N", &run.low));
   EXPECT_TRUE(store.KeyPath() == kKeyPath && store.AddBool(u"n", &run.dark) &&
               !store.AddStringList(u"N", &run.floats));
   for (const auto& [registryKey, appName] :
@@ -319,6 +322,49 @@ TEST_F(Settings, AnUnreadableOrUnwritableStoreLosesNothing) {
       {m_dir.Path()}));
   EXPECT_EQ(std::tuple(Read(kValueLowName), Read(kValueHighName), Read(kDarkThemeName)),
             std::tuple(Dword(2), Dword(9), Dword(1)));
+}
+
+// Two programs closed at the same moment, again and again: every save succeeds (a busy
+// store is waited for), the store stays sound, and each value pair is one whole save.
+TEST_F(Settings, TwoProgramsSavingAtOnceBothSucceed) {
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  pid_t children[2];
+  for (unsigned id = 1; id <= 2; ++id) {
+    children[id - 1] = fork();
+    if (children[id - 1] == 0) {
+      char go;
+      bool ok = read(start[0], &go, 1) == 1;
+      for (unsigned save = 1; ok && save <= 20; ++save) {
+        Run run;
+        ok = run.store.LoadAll();
+        run.low = run.high = id * 1000 + save;
+        ok = ok && run.store.SaveAll();
+      }
+      _exit(ok ? 0 : 1);
+    }
+  }
+  ASSERT_EQ(write(start[1], "gg", 2), 2);
+  for (const pid_t child : children) {
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  Run run;
+  ASSERT_TRUE(run.store.LoadAll());
+  EXPECT_TRUE(run.low == run.high && (run.low == 1020 || run.low == 2020)) << run.low << run.high;
+  sqlite3* db = nullptr;
+  std::string verdict;
+  ASSERT_EQ(sqlite3_open_v2(m_hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_exec(
+      db, "PRAGMA integrity_check",
+      [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0];
+        return 0;
+      },
+      &verdict, nullptr);
+  sqlite3_close(db);
+  EXPECT_EQ(verdict, "ok");
 }
 
 }  // namespace

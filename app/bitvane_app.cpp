@@ -1,0 +1,103 @@
+#include "app/bitvane_app.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+
+#include "about/own_version_info.h"
+#include "app/own_integrity.h"
+#include "app/termination_signals.h"
+#include "foundation/ansi_to_wide.h"
+#include "platform/file_system.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_store.h"
+#include "ui/bitvane_dlg.h"
+#include "ui/icon_pool.h"
+
+namespace bitvane {
+namespace {
+
+// For tests of the whole program: BITVANE_AUTOCLOSE_MS=n closes the window in front
+// every n milliseconds, as a user's Escape would.
+void ArmAutoClose() {
+  bool ok = false;
+  const int interval = qEnvironmentVariableIntValue("BITVANE_AUTOCLOSE_MS", &ok);
+  if (!ok || interval <= 0) return;
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [] {
+    if (QWidget* front = QApplication::activeModalWidget()) {
+      front->close();
+    } else {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) window->close();
+      }
+    }
+  });
+  timer->start(interval);
+}
+
+bool WarnWhenAltered() {
+  const IntegrityResult result = CheckOwnExecutable();
+  if (result == IntegrityResult::Intact) return true;
+  const QString text =
+      result == IntegrityResult::Altered
+          ? QStringLiteral(
+                "This copy of Bitvane has been altered since it was built, so it "
+                "will not run.")
+          : QStringLiteral(
+                "This copy of Bitvane cannot show that it is unaltered (it carries "
+                "no sound integrity stamp, or its file cannot be read), so it will "
+                "not run.");
+  const QString advice =
+      QStringLiteral("Install Bitvane again from its package, or build it again.");
+  std::fprintf(stderr, "bitvane: %s %s\n", qPrintable(text), qPrintable(advice));
+  QMessageBox::warning(nullptr, QStringLiteral("Bitvane"), text + QStringLiteral("\n\n") + advice);
+  return false;
+}
+
+}  // namespace
+
+int BitvaneApp::Run() {
+  ArmAutoClose();
+  (void)OwnVersionInfo().LoadSelf();
+  if (!WarnWhenAltered()) return kAlteredStatus;
+  return RunMainWindow(AppName());
+}
+
+int BitvaneApp::RunMainWindow(std::u16string_view appName) {
+  TerminationSignals terminations;
+  BitvaneDlg dialog;
+  // An application window of its own: listed in the task bar, never a transient.
+  dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  {
+    NPSStore store{std::u16string(kSettingsStoreName)};
+    (void)store.InitFromApp(kSettingsRegistryKey, appName);
+    RawValue& value = dialog.Value();
+    (void)AddBitvaneSettings(store, {&value.ValueLow, &value.ValueHigh, &dialog.SingleFormats(),
+                                     &dialog.DoubleFormats(), &dialog.DarkTheme()});
+    (void)store.LoadAll();  // what is missing or damaged keeps its default
+    NIconPool::Rebind(ProgramResourceModule());
+
+    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &dialog,
+                     &QDialog::reject);
+    QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    dialog.show();
+    (void)QApplication::exec();
+    (void)store.SaveAll();  // a failed save is not reported
+  }
+  return terminations.Received() != 0 ? 128 + terminations.Received() : 0;
+}
+
+std::u16string BitvaneApp::AppName() {
+  std::string path;
+  if (!ExecutablePath(path)) return std::u16string(kShippedAppName);
+  std::string name = path.substr(path.rfind('/') + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot != 0) name.resize(dot);
+  return AnsiToWide(name.c_str(), static_cast<std::ptrdiff_t>(name.size()));
+}
+
+}  // namespace bitvane
