@@ -68,16 +68,10 @@ int BitvaneApp::Run() {
 int BitvaneApp::RunMainWindow(std::u16string_view appName) {
   TerminationSignals terminations;
   BitvaneDlg dialog;
-  // An application window of its own: listed in the task bar, never a transient.
-  dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  MakeApplicationWindow(dialog);
   {
     NPSStore store{std::u16string(kSettingsStoreName)};
-    (void)store.InitFromApp(kSettingsRegistryKey, appName);
-    RawValue& value = dialog.Value();
-    (void)AddBitvaneSettings(store, {&value.ValueLow, &value.ValueHigh, &dialog.SingleFormats(),
-                                     &dialog.DoubleFormats(), &dialog.DarkTheme()});
-    (void)store.LoadAll();  // what is missing or damaged keeps its default
+    BindAndLoadSettings(store, dialog, appName);
     NIconPool::Rebind(ProgramResourceModule());
 
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &dialog,
@@ -89,6 +83,21 @@ int BitvaneApp::RunMainWindow(std::u16string_view appName) {
     (void)store.SaveAll();  // a failed save is not reported
   }
   return terminations.Received() != 0 ? 128 + terminations.Received() : 0;
+}
+
+void BitvaneApp::BindAndLoadSettings(NPSStore& store, BitvaneDlg& dialog,
+                                     std::u16string_view appName) {
+  (void)store.InitFromApp(kSettingsRegistryKey, appName);
+  RawValue& value = dialog.Value();
+  (void)AddBitvaneSettings(store, {&value.ValueLow, &value.ValueHigh, &dialog.SingleFormats(),
+                                   &dialog.DoubleFormats(), &dialog.DarkTheme()});
+  (void)store.LoadAll();  // what is missing or damaged keeps its default
+}
+
+void BitvaneApp::MakeApplicationWindow(BitvaneDlg& dialog) {
+  // Listed in the task bar and switched to like any program, never a transient dialog.
+  dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
 std::u16string BitvaneApp::AppName() {

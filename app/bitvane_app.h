@@ -8,6 +8,9 @@
 
 namespace bitvane {
 
+class BitvaneDlg;
+class NPSStore;
+
 class BitvaneApp {
  public:
   // Exit statuses: 0 after a normal run, kAlteredStatus when the file failed its check,
@@ -20,6 +23,12 @@ class BitvaneApp {
   // The steps from the settings on, for application `appName`: the main window with the
   // stored settings, run until it closes, then the settings saved.
   [[nodiscard]] static int RunMainWindow(std::u16string_view appName);
+
+  // Steps of the start that the benchmarks time alone: the window's settings bound to
+  // `store` under application `appName` and loaded (the store must not outlive the
+  // dialog), and the window made an application window of its own.
+  static void BindAndLoadSettings(NPSStore& store, BitvaneDlg& dialog, std::u16string_view appName);
+  static void MakeApplicationWindow(BitvaneDlg& dialog);
 
   // The application's name: its executable's file name without the extension.
   [[nodiscard]] static std::u16string AppName();

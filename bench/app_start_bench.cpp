@@ -1,0 +1,120 @@
+// The program's whole start against the main window alone, each from constructing the
+// application object to the window's first paint, offscreen: the whole start adds the
+// version read, the integrity check of this (stamped) executable, the settings load
+// from a store holding every setting, and the icon pool's binding.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
+#include <filesystem>
+#include <string>
+
+#include "about/version_info.h"
+#include "app/bitvane_app.h"
+#include "app/own_integrity.h"
+#include "platform/registry.h"
+#include "settings/bitvane_settings.h"
+#include "settings/ps_store.h"
+#include "ui/bitvane_dlg.h"
+#include "ui/icon_pool.h"
+
+namespace bitvane {
+namespace {
+
+constexpr char16_t kAppName[] = u"app_start_bench";
+int g_argc = 1;
+char g_name[] = "app_start_bench";
+char* g_argv[] = {g_name, nullptr};
+
+// Processes events until the window is exposed (its first paint done), never sleeping.
+bool WaitExposed(QWidget& widget) {
+  QElapsedTimer timer;
+  timer.start();
+  for (;;) {
+    const QWindow* window = widget.windowHandle();
+    if (window != nullptr && window->isExposed()) return true;
+    if (timer.elapsed() > 5000) return false;
+    QCoreApplication::processEvents();
+  }
+}
+
+template <bool kWholeStart>
+void BM_Start(benchmark::State& state) {
+  for (auto _ : state) {
+    QApplication app(g_argc, g_argv);
+    NVersionInfo version;
+    if (kWholeStart && (!version.LoadSelf() || CheckOwnExecutable() != IntegrityResult::Intact)) {
+      state.SkipWithError("this executable is not stamped or has no version resource");
+      break;
+    }
+    BitvaneDlg dialog;
+    BitvaneApp::MakeApplicationWindow(dialog);
+    NPSStore store{std::u16string(kSettingsStoreName)};
+    if (kWholeStart) {
+      BitvaneApp::BindAndLoadSettings(store, dialog, kAppName);
+      NIconPool::Rebind(ProgramResourceModule());
+    }
+    dialog.show();
+    if (!WaitExposed(dialog)) {
+      state.SkipWithError("the window was never exposed");
+      break;
+    }
+  }
+}
+BENCHMARK(BM_Start<false>)->Name("BM_StartMainWindowAlone")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Start<true>)->Name("BM_StartWhole")->Unit(benchmark::kMillisecond);
+
+// The start-up steps one by one, to see where the difference goes.
+void BM_StepVersionRead(benchmark::State& state) {
+  for (auto _ : state) {
+    NVersionInfo version;
+    benchmark::DoNotOptimize(version.LoadSelf());
+  }
+}
+BENCHMARK(BM_StepVersionRead)->Unit(benchmark::kMicrosecond);
+
+void BM_StepIntegrityCheck(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(CheckOwnExecutable());
+}
+BENCHMARK(BM_StepIntegrityCheck)->Unit(benchmark::kMicrosecond);
+
+void BM_StepSettingsLoad(benchmark::State& state) {
+  QApplication app(g_argc, g_argv);
+  BitvaneDlg dialog;
+  for (auto _ : state) {
+    NPSStore store{std::u16string(kSettingsStoreName)};
+    BitvaneApp::BindAndLoadSettings(store, dialog, kAppName);
+  }
+}
+BENCHMARK(BM_StepSettingsLoad)->Unit(benchmark::kMicrosecond);
+
+// A store in the scratch folder `folder` holding all five settings at their defaults, so
+// that both starts show the same window.
+bool PrepareStore(const std::string& folder) {
+  SetRegistryHivePath(folder + "/registry.sqlite3");
+  QApplication app(g_argc, g_argv);
+  BitvaneDlg dialog;
+  NPSStore store{std::u16string(kSettingsStoreName)};
+  store.SetForceSave(true);
+  BitvaneApp::BindAndLoadSettings(store, dialog, kAppName);
+  return store.SaveAll();
+}
+
+}  // namespace
+}  // namespace bitvane
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  char folder[] = "/tmp/bitvane-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return 1;
+  const bool prepared = bitvane::PrepareStore(folder);
+  if (prepared) benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove_all(folder);
+  return prepared ? 0 : 1;
+}
