@@ -13,6 +13,11 @@ enum class ItemKind {
   Static,   // a label
   Input,    // a single-line edit
   InfoBox,  // a read-only multi-line edit
+  // An editable drop-down list whose list scrolls vertically. Its height is that of the
+  // dropped-down list; the closed box is one line high.
+  ComboBox,
+  // A titled frame; the items after it that start inside it belong to it.
+  GroupBox,
 };
 
 enum ItemStyle : unsigned {
@@ -25,10 +30,14 @@ enum ItemStyle : unsigned {
   kRightAligned = 1u << 5,
   kReadOnly = 1u << 6,
   kTabStop = 1u << 7,
+  kSunken = 1u << 8,  // a static with a sunken frame
 };
 
+// The id of an item that no code looks up, such as a group box.
+inline constexpr int kNoId = -1;
+
 struct DialogItem {
-  int id;
+  int id;  // kNoId for none
   ItemKind kind;
   int x, y, width, height;  // dialog units
   std::u16string_view text;
@@ -44,5 +53,7 @@ struct DialogTemplate {
 
 // Template 102: the main dialog.
 [[nodiscard]] const DialogTemplate& MainDialogTemplate() noexcept;
+// Template 103: the floating point formats.
+[[nodiscard]] const DialogTemplate& FormatsDialogTemplate() noexcept;
 
 }  // namespace bitvane

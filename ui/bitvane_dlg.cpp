@@ -8,6 +8,7 @@
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
 #include "ui/apply_theme.h"
+#include "ui/bitvane_fmt_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/font_spec_qt.h"
@@ -26,6 +27,7 @@ QWidget* Built(QDialog* dialog) {
 }
 
 constexpr int kCancelId = 2;
+constexpr int kFormatsId = 1028;
 
 // The height inside a control's frame, where its text goes.
 int ClientHeight(const QWidget* control) {
@@ -63,6 +65,17 @@ void BitvaneDlg::BindControls() {
   if (auto* cancel = qobject_cast<QPushButton*>(m_controls.Control(kCancelId))) {
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   }
+  if (auto* formats = qobject_cast<QPushButton*>(m_controls.Control(kFormatsId)))
+    connect(formats, &QPushButton::clicked, this, &BitvaneDlg::OnFormats);
+}
+
+void BitvaneDlg::OnFormats() {
+  {  // gone before the views are rewritten: its sample box shares the status line's id
+    BitvaneFmtDlg dialog(&m_doubleFormats, &m_singleFormats, this);
+    dialog.exec();
+  }
+  m_views.RefreshViews();
+  m_views.ShowStatus();
 }
 
 void BitvaneDlg::showEvent(QShowEvent* event) {

@@ -40,6 +40,9 @@ class BitvaneDlg : public QDialog {
   void InitDialog();
   void ApplyInputFont();
   void BindControls();
+  // Command 1028: the formats dialog over the two lists; whatever it ends with, every
+  // view is rewritten and the status line cleared.
+  void OnFormats();
 
   DlgCtrlColors m_colorHook;
   WidgetControls m_controls;

@@ -24,13 +24,16 @@ struct DialogUnits {
 };
 
 // Creates every item of the template as a child of `dialog`, tagged with its control
-// id: push buttons (OwnerButton when owner-drawn), labels, single-line inputs and
-// read-only multi-line boxes with centred text. Sets the caption and a fixed client size.
+// id: push buttons (OwnerButton when owner-drawn), labels (sunken or not), single-line
+// inputs, read-only multi-line boxes with centred text, editable combo boxes and group
+// boxes, an item that starts inside a group box becoming that box's child. Sets the
+// caption and a fixed client size.
 void BuildDialogFromTemplate(QDialog* dialog, const DialogTemplate& dialogTemplate);
 
 // A dialog's start: the focus goes to the first control of the template with a tab stop
-// that is visible and enabled, and an input line there gets its whole text selected, so
-// that the first key typed replaces it. Returns that control, or null when there is none.
+// that is visible and enabled, and an input line (or a combo box's) there gets its whole
+// text selected, so that the first key typed replaces it. Returns that control, or null
+// when there is none.
 QWidget* SetInitialFocus(QDialog* dialog, const DialogTemplate& dialogTemplate);
 
 }  // namespace bitvane

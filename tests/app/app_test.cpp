@@ -8,6 +8,7 @@
 #include "tests/ui/ui_test.h"
 #include "ui/bitvane_dlg.h"
 #include "ui/control_ids.h"
+#include "ui/icon_pool.h"
 
 namespace bitvane {
 namespace {
@@ -145,10 +146,18 @@ class AppRunTest : public QObject {
   void cleanup() { SetRegistryHivePath({}); }
 
   // The value typed is shown at the next start, whichever way the window closed; a run
-  // without changes writes nothing, and a damaged store is kept until the next save.
+  // without changes writes nothing, and a damaged store is kept until the next save. A run
+  // binds the icon pool to the program's icons and leaves the signals as it found them.
   void valueSurvivesEveryWayOfClosing() {
+    QCOMPARE(BitvaneApp::AppName(), u"app_test");
+    NIconPool::Rebind(m_dir.path());
+    struct sigaction before = {}, after = {};
+    sigaction(SIGTERM, nullptr, &before);
     QCOMPARE(Run([](BitvaneDlg& dialog) { dialog.close(); }), 0);
     QVERIFY(!QFileInfo::exists(Hive()));
+    QCOMPARE(NIconPool::Module(), ProgramResourceModule());
+    sigaction(SIGTERM, nullptr, &after);
+    QVERIFY(after.sa_handler == before.sa_handler);
     const std::vector<std::pair<const char*, std::function<void(BitvaneDlg&)>>> ways = {
         {"Escape", [](BitvaneDlg& d) { QTest::keyClick(FindControl(&d, 1017), Qt::Key_Escape); }},
         {"Cancel", [](BitvaneDlg& d) { qobject_cast<QPushButton*>(FindControl(&d, 2))->click(); }},
