@@ -37,8 +37,7 @@ void ArmAutoClose() {
   timer->start(interval);
 }
 
-bool WarnWhenAltered() {
-  const IntegrityResult result = CheckOwnExecutable();
+bool WarnWhenAltered(IntegrityResult result) {
   if (result == IntegrityResult::Intact) return true;
   const QString text =
       result == IntegrityResult::Altered
@@ -58,17 +57,26 @@ bool WarnWhenAltered() {
 
 }  // namespace
 
-int BitvaneApp::Run() {
-  ArmAutoClose();
-  (void)OwnVersionInfo().LoadSelf();
-  if (!WarnWhenAltered()) return kAlteredStatus;
-  return RunMainWindow(AppName());
+BitvaneApp::BitvaneApp()
+    : m_checks(std::async(std::launch::async, [] {
+        (void)OwnVersionInfo().LoadSelf();  // the About box shows what it found
+        return CheckOwnExecutable();
+      })) {}
+
+IntegrityResult BitvaneApp::AwaitChecks() {
+  return m_checks.valid() ? m_checks.get() : IntegrityResult::Unreadable;
 }
 
-int BitvaneApp::RunMainWindow(std::u16string_view appName) {
-  TerminationSignals terminations;
-  BitvaneDlg dialog;
+int BitvaneApp::Run() {
+  ArmAutoClose();
+  return RunMainWindow(AppName(), [this] { return WarnWhenAltered(AwaitChecks()); });
+}
+
+int BitvaneApp::RunMainWindow(std::u16string_view appName, const std::function<bool()>& mayRun) {
+  BitvaneDlg dialog;  // built while the first steps may still be running, never shown before
   MakeApplicationWindow(dialog);
+  if (mayRun && !mayRun()) return kAlteredStatus;
+  TerminationSignals terminations;
   {
     NPSStore store{std::u16string(kSettingsStoreName)};
     BindAndLoadSettings(store, dialog, appName);

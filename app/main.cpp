@@ -5,6 +5,7 @@
 #include "app/bitvane_app.h"
 
 int main(int argc, char** argv) {
+  bitvane::BitvaneApp bitvane;  // its first steps overlap the toolkit's start
   QApplication app(argc, argv);
-  return bitvane::BitvaneApp().Run();
+  return bitvane.Run();
 }

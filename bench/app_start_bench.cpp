@@ -1,7 +1,8 @@
 // The program's whole start against the main window alone, each from constructing the
 // application object to the window's first paint, offscreen: the whole start adds the
-// version read, the integrity check of this (stamped) executable, the settings load
-// from a store holding every setting, and the icon pool's binding.
+// version read and the integrity check of this (stamped) executable, begun before the
+// application object as the program begins them, the settings load from a store holding
+// every setting, and the icon pool's binding.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QWindow>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "about/version_info.h"
@@ -44,14 +46,15 @@ bool WaitExposed(QWidget& widget) {
 template <bool kWholeStart>
 void BM_Start(benchmark::State& state) {
   for (auto _ : state) {
+    std::optional<BitvaneApp> bitvane;
+    if (kWholeStart) bitvane.emplace();
     QApplication app(g_argc, g_argv);
-    NVersionInfo version;
-    if (kWholeStart && (!version.LoadSelf() || CheckOwnExecutable() != IntegrityResult::Intact)) {
-      state.SkipWithError("this executable is not stamped or has no version resource");
-      break;
-    }
     BitvaneDlg dialog;
     BitvaneApp::MakeApplicationWindow(dialog);
+    if (kWholeStart && bitvane->AwaitChecks() != IntegrityResult::Intact) {
+      state.SkipWithError("this executable is not stamped");
+      break;
+    }
     NPSStore store{std::u16string(kSettingsStoreName)};
     if (kWholeStart) {
       BitvaneApp::BindAndLoadSettings(store, dialog, kAppName);

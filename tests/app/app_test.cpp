@@ -133,6 +133,9 @@ class AppRunTest : public QObject {
           act(*dialog);
       }
     });
+    QTimer guard;  // a window that never closes fails the test instead of hanging it
+    QObject::connect(&guard, &QTimer::timeout, [] { QApplication::closeAllWindows(); });
+    guard.start(20000);
     return BitvaneApp::RunMainWindow(u"bitvane-test");
   }
   static void TypeByte0(BitvaneDlg& dialog, int value) {
