@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "about/version_info.h"
+#include "res/revision_banner.h"
 #include "tests/about/version_block_builder.h"
 #include "tests/support/scoped_time_zone.h"
 #include "tests/support/text.h"
@@ -54,6 +55,16 @@ TEST(AboutText, LinesAndBuildTime) {
   const std::string text = Narrow(options.Text);
   EXPECT_EQ(text.substr(text.find("\r\nBuilt")),
             "\r\nBuilt on 2024-03-05 T 14:07:09\r\nRevision banner");
+}
+
+// The banner made at build time: two lines, revision then commit time, whether or not
+// the build ran in a git checkout.
+TEST(AboutText, RevisionBannerHasTwoLines) {
+  const std::u16string_view banner = RevisionBanner();
+  const std::size_t split = banner.find(u"\r\n");
+  ASSERT_NE(split, std::u16string_view::npos) << test::Narrow(banner);
+  EXPECT_TRUE(banner.starts_with(u"Revision ") && banner.substr(split + 2).starts_with(u"Commit") &&
+              banner.find(u'\n', split + 2) == std::u16string_view::npos);
 }
 
 }  // namespace
