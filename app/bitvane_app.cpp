@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "settings/bitvane_settings.h"
 #include "settings/ps_store.h"
+#include "ui/about_message.h"
 #include "ui/bitvane_dlg.h"
 #include "ui/icon_pool.h"
 
@@ -84,6 +85,8 @@ int BitvaneApp::RunMainWindow(std::u16string_view appName, const std::function<b
 
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &dialog,
                      &QDialog::reject);
+    QObject::connect(&dialog, &BitvaneDlg::aboutRequested, &dialog,
+                     [&dialog] { MakeAboutMessage(&dialog)->exec(); });
     QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     dialog.show();

@@ -7,6 +7,7 @@
 
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
+#include "res/string_table.h"
 #include "ui/apply_theme.h"
 #include "ui/bitvane_fmt_dlg.h"
 #include "ui/control_ids.h"
@@ -15,6 +16,7 @@
 #include "ui/system_theme.h"
 #include "ui/view_control_ids.h"
 #include "ui/window_icon.h"
+#include "ui/window_menu.h"
 
 namespace bitvane {
 
@@ -47,6 +49,11 @@ BitvaneDlg::BitvaneDlg(QWidget* parent)
     : QDialog(parent), m_controls(Built(this), m_colorHook.Colors()), m_views(m_controls) {
   m_views.darkTheme = SystemPrefersDark();
   BindControls();
+  const std::u16string_view about = LoadResString(kAboutItemStringId);
+  auto* menu = new WindowMenu(
+      this, [this] { return m_views.darkTheme; },
+      QString::fromUtf16(about.data(), qsizetype(about.size())));
+  connect(menu, &WindowMenu::commandChosen, this, &BitvaneDlg::OnWindowCommand);
 }
 
 void BitvaneDlg::BindControls() {
@@ -76,6 +83,13 @@ void BitvaneDlg::OnFormats() {
   }
   m_views.RefreshViews();
   m_views.ShowStatus();
+}
+
+void BitvaneDlg::OnWindowCommand(int command) {
+  if (command == kDarkThemeCommand)
+    ApplyTheme(!m_views.darkTheme);
+  else if (command == kAboutCommand)
+    emit aboutRequested();
 }
 
 void BitvaneDlg::showEvent(QShowEvent* event) {

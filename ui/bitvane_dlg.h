@@ -31,6 +31,10 @@ class BitvaneDlg : public QDialog {
   // Applies the light or the dark theme to every control.
   void ApplyTheme(bool dark);
 
+ signals:
+  // The window menu's About item was chosen.
+  void aboutRequested();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -43,6 +47,8 @@ class BitvaneDlg : public QDialog {
   // Command 1028: the formats dialog over the two lists; whatever it ends with, every
   // view is rewritten and the status line cleared.
   void OnFormats();
+  // A window menu command: 0x0020 switches the theme, 0x0010 asks for the About box.
+  void OnWindowCommand(int command);
 
   DlgCtrlColors m_colorHook;
   WidgetControls m_controls;
