@@ -79,10 +79,10 @@ class IntegrityTest : public QObject {
     const QByteArray program = ReadAll(QStringLiteral(BITVANE_EXECUTABLE));
     const qint64 version =
         program.indexOf(QByteArray(reinterpret_cast<const char*>(u"VS_VERSION_INFO"), 30));
-    // Unchanged; then one byte changed near the start, in the middle, in the version
-    // resource, at the end.
-    const qint64 size = program.size(),
-                 offsets[] = {-1, size / 5, size / 2, version + 40, size - 1};
+    // Unchanged; then one byte changed in the file's header (padding the loader skips), in
+    // the version resource, at the end. A change in code that runs before the check could
+    // crash the program before it can warn, so none is made there.
+    const qint64 offsets[] = {-1, 9, version + 40, program.size() - 1};
     for (const qint64 offset : offsets) {
       BITVANE_ROW(QString::number(offset));
       QByteArray copy = program;
