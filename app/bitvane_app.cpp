@@ -12,7 +12,7 @@
 #include "platform/file_system.h"
 #include "settings/bitvane_settings.h"
 #include "settings/ps_store.h"
-#include "ui/about_message.h"
+#include "ui/about_box.h"
 #include "ui/bitvane_dlg.h"
 #include "ui/icon_pool.h"
 
@@ -86,7 +86,7 @@ int BitvaneApp::RunMainWindow(std::u16string_view appName, const std::function<b
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &dialog,
                      &QDialog::reject);
     QObject::connect(&dialog, &BitvaneDlg::aboutRequested, &dialog,
-                     [&dialog] { MakeAboutMessage(&dialog)->exec(); });
+                     [&dialog] { MakeMainWindowAbout(&dialog, dialog.DarkTheme())->exec(); });
     QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     dialog.show();

@@ -55,5 +55,7 @@ struct DialogTemplate {
 [[nodiscard]] const DialogTemplate& MainDialogTemplate() noexcept;
 // Template 103: the floating point formats.
 [[nodiscard]] const DialogTemplate& FormatsDialogTemplate() noexcept;
+// The About box, an in-memory template without a resource number.
+[[nodiscard]] const DialogTemplate& AboutBoxTemplate() noexcept;
 
 }  // namespace bitvane
