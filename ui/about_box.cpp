@@ -128,9 +128,9 @@ void AboutBox::LayoutAboutBox() {
 
   // The font: the options' text form, else the dialog's own.
   m_text->setFont(font());
-  FontSpec spec;
-  if (!m_options.FontText.empty() && spec.FromText(m_options.FontText))
-    (void)CreateFontFor(m_text, spec);
+  FontSpec textFont;
+  if (!m_options.FontText.empty() && textFont.FromText(m_options.FontText))
+    (void)CreateFontFor(m_text, textFont);
 
   const QString text =
       ToQString(m_options.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
