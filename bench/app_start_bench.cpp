@@ -8,8 +8,6 @@
 #include <stdlib.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QWindow>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +15,7 @@
 #include "about/version_info.h"
 #include "app/bitvane_app.h"
 #include "app/own_integrity.h"
+#include "bench/wait_exposed.h"
 #include "platform/registry.h"
 #include "settings/bitvane_settings.h"
 #include "settings/ps_store.h"
@@ -31,17 +30,7 @@ int g_argc = 1;
 char g_name[] = "app_start_bench";
 char* g_argv[] = {g_name, nullptr};
 
-// Processes events until the window is exposed (its first paint done), never sleeping.
-bool WaitExposed(QWidget& widget) {
-  QElapsedTimer timer;
-  timer.start();
-  for (;;) {
-    const QWindow* window = widget.windowHandle();
-    if (window != nullptr && window->isExposed()) return true;
-    if (timer.elapsed() > 5000) return false;
-    QCoreApplication::processEvents();
-  }
-}
+using bench::WaitExposed;
 
 template <bool kWholeStart>
 void BM_Start(benchmark::State& state) {

@@ -10,11 +10,11 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QTest>
-#include <QWindow>
 #include <bit>
 #include <cstdint>
 #include <memory>
 
+#include "bench/wait_exposed.h"
 #include "core/view_table.h"
 #include "ui/bitvane_dlg.h"
 #include "ui/view_control_ids.h"
@@ -22,20 +22,8 @@
 namespace bitvane {
 namespace {
 
-constexpr qint64 kWaitLimitMs = 5000;
-
-// Processes events until the window is exposed. Unlike qWaitForWindowExposed it
-// never sleeps, so the time measured is the work done and nothing else.
-bool WaitExposed(QWidget& widget) {
-  QElapsedTimer timer;
-  timer.start();
-  for (;;) {
-    const QWindow* window = widget.windowHandle();
-    if (window != nullptr && window->isExposed()) return true;
-    if (timer.elapsed() > kWaitLimitMs) return false;
-    QCoreApplication::processEvents();
-  }
-}
+using bench::kWaitLimitMs;
+using bench::WaitExposed;
 
 // Processes events until `widget` has the keyboard focus.
 bool WaitFocused(QWidget& widget) {
