@@ -39,6 +39,9 @@ NTimeStamp FileBuildTime(const NVersionInfo& versionInfo) {
       return NTimeStamp(kTimeStamp1970.Ticks() + seconds * NTimeStamp::kTicksPerSecond);
     }
   }
+  // An ELF file records no link time; its last change (UTC) is the nearest to one. A
+  // block loaded from memory has no file record, so this stays null.
+  if (versionInfo.IsElfImage()) return NTimeStamp(versionInfo.FindData().m_lastWriteTime.Ticks());
   return kNullTimeStamp;
 }
 

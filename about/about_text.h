@@ -47,7 +47,8 @@ struct AboutOptions {
                                             const char16_t* timeTemplate, std::uint32_t flags);
 
 // The build time that the file records, in UTC: the fixed information's file date,
-// else the PE link time; the null stamp when it records none.
+// else the PE link time, else for an ELF file read from disk its modification time;
+// the null stamp when it records none.
 [[nodiscard]] NTimeStamp FileBuildTime(const NVersionInfo& versionInfo);
 
 // Sets options.Title ("About " and the internal name) and options.Text (the main

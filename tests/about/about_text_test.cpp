@@ -1,7 +1,9 @@
 // The About text and the options filled from a version resource.
 #include "about/about_text.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +13,7 @@
 #include "res/revision_banner.h"
 #include "tests/about/version_block_builder.h"
 #include "tests/support/scoped_time_zone.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/text.h"
 
 namespace bitvane {
@@ -55,6 +58,31 @@ TEST(AboutText, LinesAndBuildTime) {
   const std::string text = Narrow(options.Text);
   EXPECT_EQ(text.substr(text.find("\r\nBuilt")),
             "\r\nBuilt on 2024-03-05 T 14:07:09\r\nRevision banner");
+}
+
+// An ELF file records no link time: an undated one read from disk shows its modification
+// time, the same bytes loaded from memory show none.
+TEST(AboutText, UndatedElfFileShowsItsModificationTime) {
+  const Bytes elf = Joined({{0x7F, 'E', 'L', 'F', 2, 1},
+                            Bytes(12, 0),
+                            {62, 0},
+                            Bytes(44, 0),
+                            SampleBlock(0x00010002, 0x00030004, 0, 0)});
+  const test::TempDir scratch;
+  const std::string path = scratch.Write("undated", std::string(elf.begin(), elf.end()));
+  const timespec times[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  const ScopedTimeZone scoped("UTC-1");
+  const std::uint32_t bare =
+      kAboutNoCompany | kAboutNoCopyright | kAboutNoComments | kAboutNoLoadedFrom;
+  for (const bool fromDisk : {true, false}) {
+    NVersionInfo info;
+    ASSERT_TRUE(fromDisk ? info.LoadFile(test::Wide(path))
+                         : info.LoadBlock(elf.data(), elf.size()));
+    const std::u16string text = BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, bare);
+    EXPECT_EQ(Narrow(text.substr(text.find(u"1.2.3.4") + 7)),
+              fromDisk ? "\r\nBuilt on 2020-09-13 T 13:26:40" : "");
+  }
 }
 
 // The banner made at build time: two lines, revision then commit time, whether or not

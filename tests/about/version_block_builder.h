@@ -2,6 +2,7 @@
 // Version-resource bytes for tests: the sample product and a PE header to put before it.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,12 @@ namespace bitvane::testing {
 
 using Bytes = VersionBytes;
 using TestNode = VersionNode;
+
+inline Bytes Joined(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
 
 inline Bytes Patched(Bytes bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<std::uint8_t>(value);

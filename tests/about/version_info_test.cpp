@@ -22,12 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace bitvane::testing;
 
-Bytes Joined(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-  return out;
-}
-
 // Root-key nodes `depth` deep (40 bytes a level), the innermost of type 2 when `broken`.
 Bytes NestedRoots(std::size_t depth, bool broken) {
   TestNode node = Folder(NVersionInfo::RootKey());
