@@ -68,11 +68,11 @@ AboutBox::AboutBox(AboutBoxOptions options, QWidget* parent)
   for (const QImage& image : {o.BigIcon, o.SmallIcon})
     if (!image.isNull()) windowIcon.addPixmap(QPixmap::fromImage(image));
   setWindowIcon(windowIcon);
-  // The icon keeps its proportions inside the picture's template rectangle.
-  m_picture->setAlignment(Qt::AlignCenter);
-  if (!o.ShownIcon.isNull())
-    m_picture->setPixmap(QPixmap::fromImage(
-        o.ShownIcon.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  // An icon picture takes its icon's size, as the layout expects.
+  if (!o.ShownIcon.isNull()) {
+    m_picture->setPixmap(QPixmap::fromImage(o.ShownIcon));
+    m_picture->resize(o.ShownIcon.size());
+  }
   if (!o.ExtraImage.isNull()) {
     m_banner = new QLabel(this);
     SetControlId(m_banner, kAboutBannerId);
@@ -170,7 +170,9 @@ void AboutBox::LayoutAboutBox() {
   }
   // The centred arrangement shows the text as part of the face, without a frame.
   m_text->setFrameShape(centred ? QFrame::NoFrame : QFrame::StyledPanel);
-  m_text->document()->setDefaultTextOption(QTextOption(centred ? Qt::AlignHCenter : Qt::AlignLeft));
+  QTextOption textOption = m_text->document()->defaultTextOption();  // keeps its wrap mode
+  textOption.setAlignment(centred ? Qt::AlignHCenter : Qt::AlignLeft);
+  m_text->document()->setDefaultTextOption(textOption);
   m_text->setPlainText(text);
 
   setMinimumSize(0, 0);
@@ -188,7 +190,7 @@ void AboutBox::LayoutAboutBox() {
   (void)m_resizer->Attach(this);
 }
 
-std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark) {
+AboutBoxOptions MainWindowAboutOptions(bool dark) {
   AboutBoxOptions options;
   static_cast<AboutOptions&>(options) = AboutOptions::Default();
   options.Source = &OwnVersionInfo();
@@ -209,7 +211,11 @@ std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark) {
   FontSpec font;
   if (FromIconTitleFont(font)) options.FontText = font.ToText();
   options.ExtraText = std::u16string(RevisionBanner());
-  return std::make_unique<AboutBox>(std::move(options), parent);
+  return options;
+}
+
+std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark) {
+  return std::make_unique<AboutBox>(MainWindowAboutOptions(dark), parent);
 }
 
 }  // namespace bitvane

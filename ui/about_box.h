@@ -63,6 +63,7 @@ class AboutBox : public QDialog {
 // The box as the main window opens it: its own version information without the company
 // line, centred, the theme's colours and banner, icon 129 on the window and the desktop's
 // icon-title font.
+[[nodiscard]] AboutBoxOptions MainWindowAboutOptions(bool dark);
 [[nodiscard]] std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark);
 
 }  // namespace bitvane

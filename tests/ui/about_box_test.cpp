@@ -1,5 +1,8 @@
 #include "ui/about_box.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 #include "about/own_version_info.h"
 #include "tests/ui/ui_test.h"
 #include "ui/control_ids.h"
@@ -75,7 +78,7 @@ class AboutBoxTest : public QObject {
     for (const int kind : {0, 1, 2, 3}) {
       const bool centred = kind & 1, banner = kind & 2;
       BITVANE_ROW(QString::number(kind));
-      AboutBoxOptions options = Options(centred ? kAboutCentred : 0, u"a\r\nb");
+      AboutBoxOptions options = Options(centred ? kAboutCentred : 0, u"a first line of words\r\nb");
       if (banner) options.ExtraImage = NIconPool::GetIcon(130, 240, 48);
       AboutBox box(std::move(options));
       QWidget *picture = FindControl(&box, 1029), *ok = FindControl(&box, 1);
@@ -89,6 +92,10 @@ class AboutBoxTest : public QObject {
                                        : QPoint((text.width() + 8 + cw - picture->width()) / 2, 8);
       QCOMPARE(text.topLeft(), centred ? QPoint(0, picture->height() + 16) : QPoint(8, 8));
       QVERIFY(ok->x() == okX && picture->pos() == pictureAt);
+      box.show();  // laid out as shown: no line of the text wraps
+      QVERIFY(QTest::qWaitForWindowExposed(&box));
+      for (QTextBlock line = box.TextBox()->document()->begin(); line.isValid(); line = line.next())
+        QCOMPARE(line.layout()->lineCount(), 1);
     }
   }
 
@@ -135,7 +142,8 @@ class AboutBoxTest : public QObject {
       const QString text = box->TextBox()->toPlainText();
       QVERIFY(!text.contains("\nby ") && text.contains("\nLoaded from ") &&
               text.contains("\nRevision ") && box->windowTitle().startsWith("About "));
-      QVERIFY(!qobject_cast<QLabel*>(FindControl(box.get(), 1029))->pixmap().isNull());
+      const auto* picture = qobject_cast<QLabel*>(FindControl(box.get(), 1029));
+      QVERIFY(picture->size() == QSize(256, 256) && picture->pixmap().size() == QSize(256, 256));
     }
   }
 };

@@ -1,10 +1,14 @@
-// Saves a picture of the main window for the README:
-// `ui_screenshot [--dark] [--value HEX] [--point-size N] FILE`, with the window's font
-// and layout as the program shows them; --point-size stands in for the desktop's font size.
+// Saves a picture of the main window, or of its About box, for the README:
+// `ui_screenshot [--dark] [--value HEX] [--point-size N] [--about [--two-column]] FILE`,
+// with the fonts and layout as the program shows them; --point-size stands in for the
+// desktop's font size.
 
 #include <QApplication>
 #include <QTimer>
+#include <memory>
 
+#include "about/own_version_info.h"
+#include "ui/about_box.h"
 #include "ui/bitvane_dlg.h"
 
 int main(int argc, char** argv) {
@@ -23,14 +27,24 @@ int main(int argc, char** argv) {
     if (!ok) return 2;
     QApplication::setFont(font);
   }
+  const bool dark = args.contains(QStringLiteral("--dark"));
 
-  bitvane::BitvaneDlg dialog;
-  dialog.DarkTheme() = args.contains(QStringLiteral("--dark"));
-  dialog.Value() = bitvane::RawValue::FromU64(bits);
-  dialog.show();
+  std::unique_ptr<QWidget> window;
+  if (args.contains(QStringLiteral("--about"))) {
+    (void)bitvane::OwnVersionInfo().LoadSelf();
+    bitvane::AboutBoxOptions options = bitvane::MainWindowAboutOptions(dark);
+    if (args.contains(QStringLiteral("--two-column"))) options.Flags &= ~bitvane::kAboutCentred;
+    window = std::make_unique<bitvane::AboutBox>(std::move(options));
+  } else {
+    auto dialog = std::make_unique<bitvane::BitvaneDlg>();
+    dialog->DarkTheme() = dark;
+    dialog->Value() = bitvane::RawValue::FromU64(bits);
+    window = std::move(dialog);
+  }
+  window->show();
   const QString file = args.last();
   QTimer::singleShot(300, [&] {
-    if (!dialog.grab().save(file)) app.exit(1);
+    if (!window->grab().save(file)) app.exit(1);
     app.quit();
   });
   return app.exec();
