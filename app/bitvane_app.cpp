@@ -85,8 +85,7 @@ int BitvaneApp::RunMainWindow(std::u16string_view appName, const std::function<b
 
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &dialog,
                      &QDialog::reject);
-    QObject::connect(&dialog, &BitvaneDlg::aboutRequested, &dialog,
-                     [&dialog] { MakeMainWindowAbout(&dialog, dialog.DarkTheme())->exec(); });
+    OpenAboutOnRequest(dialog);
     QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     dialog.show();

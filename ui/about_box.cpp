@@ -12,6 +12,7 @@
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
 #include "res/revision_banner.h"
+#include "ui/bitvane_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/dlg_ctrl_resizer.h"
@@ -216,6 +217,11 @@ AboutBoxOptions MainWindowAboutOptions(bool dark) {
 
 std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark) {
   return std::make_unique<AboutBox>(MainWindowAboutOptions(dark), parent);
+}
+
+void OpenAboutOnRequest(BitvaneDlg& dialog) {
+  QObject::connect(&dialog, &BitvaneDlg::aboutRequested, &dialog,
+                   [&dialog] { MakeMainWindowAbout(&dialog, dialog.DarkTheme())->exec(); });
 }
 
 }  // namespace bitvane

@@ -17,6 +17,7 @@ class QTextEdit;
 
 namespace bitvane {
 
+class BitvaneDlg;
 class DlgCtrlResizer;
 class OwnerButton;
 
@@ -65,5 +66,8 @@ class AboutBox : public QDialog {
 // icon-title font.
 [[nodiscard]] AboutBoxOptions MainWindowAboutOptions(bool dark);
 [[nodiscard]] std::unique_ptr<AboutBox> MakeMainWindowAbout(QWidget* parent, bool dark);
+
+// Opens that box, modal and in the window's theme of the moment, whenever `dialog` asks.
+void OpenAboutOnRequest(BitvaneDlg& dialog);
 
 }  // namespace bitvane
