@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install missing system packages first, then drive a CMake preset.
 
-.PHONY: run test deps bench fuzz clean
+.PHONY: run test package deps bench fuzz clean
 
 # Only the two programs: the tests are built by `make test`.
 run: deps
@@ -13,6 +13,14 @@ test: deps
 	cmake --preset test
 	cmake --build --preset test
 	ctest --preset test
+
+# The Debian package, build/release/bitvane_<version>-1_<arch>.deb, checked by lintian.
+package:
+	scripts/install-deps --package
+	cmake --preset release
+	cmake --build --preset release
+	cd build/release && cpack
+	lintian --info build/release/bitvane_*.deb
 
 bench: deps
 	cmake --preset bench

@@ -7,5 +7,7 @@
 int main(int argc, char** argv) {
   bitvane::BitvaneApp bitvane;  // its first steps overlap the toolkit's start
   QApplication app(argc, argv);
+  // The desktop matches the window to its menu entry, and so to its icon, by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(BITVANE_APP_ID));
   return bitvane.Run();
 }

@@ -7,6 +7,10 @@ function(bitvane_apply_options target)
   if(BITVANE_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # A release build gets the hardening a distribution's packages get.
+  target_compile_options(${target} PRIVATE
+    $<$<CONFIG:Release>:-D_FORTIFY_SOURCE=2 -fstack-protector-strong -Wformat=2>)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-Wl,-z,relro,-z,now>)
   if(BITVANE_SANITIZE)
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer
                                             -fno-sanitize-recover=undefined)
@@ -76,9 +80,24 @@ function(bitvane_embed_version target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# bitvane_stamp_integrity(target): gives an executable its integrity slot and, as the last
-# step that writes the file after linking, stamps it. Nothing may change the file later.
+# bitvane_installable(target): a program that is installed as it was built. Its run-path
+# is the installed one from the start, so that installing copies the file unchanged, and
+# with BITVANE_STRIP its symbols go right after linking, before any later step reads it.
+function(bitvane_installable target)
+  set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+  if(BITVANE_STRIP)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_STRIP} --strip-all --remove-section=.comment --remove-section=.note
+              $<TARGET_FILE:${target}>
+      VERBATIM)
+  endif()
+endfunction()
+
+# bitvane_stamp_integrity(target): gives an installable executable its integrity slot and,
+# as the last step that writes the file after linking (and stripping), stamps it. Nothing
+# may change the file later.
 function(bitvane_stamp_integrity target)
+  bitvane_installable(${target})
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/app/integrity_slot.cpp)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND bitvane_stamp $<TARGET_FILE:${target}>
