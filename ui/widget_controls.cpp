@@ -20,7 +20,8 @@ void WidgetControls::SetText(ControlRef control, std::u16string_view text) {
   const QString value = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
   QWidget* widget = Control(id);
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-    line->setText(value);
+    // Setting the same text again would repaint the line and move its cursor to the end.
+    if (line->text() != value) line->setText(value);
   } else if (auto* box = qobject_cast<QTextEdit*>(widget)) {
     // Laying out a text box is the dearest part of a keystroke; most boxes keep their
     // text from one value to the next, and a box has no change handler to tell.

@@ -133,7 +133,8 @@ class BitvaneDlgTest : public QObject {
     QCOMPARE(SetInitialFocus(&dialog, dialogTemplate), FindControl(&dialog, 3));
   }
 
-  // Every view but the typed line is rewritten; a rejected text marks line and status. A
+  // Every view but the typed line is rewritten (a line whose text stays is left as it
+  // is); a rejected text marks line and status. A
   // click, Enter or keypad Enter swaps; the status stays as it was. A paste is typing;
   // Enter in a line does nothing, Escape closes.
   void typingRewritesTheViews() {
@@ -152,17 +153,20 @@ class BitvaneDlgTest : public QObject {
     QVERIFY(Text(kStatus) == "(no problem)" && !m_dialog->ColorHook().Colors().Lookup(kLowInt));
     QCOMPARE(Base(kLowInt), QLineEdit().palette().color(QPalette::Base));
     Type(kHugeInt, QStringLiteral("0x0123456789ABCDEF"));
+    Line(kLowInt)->setCursorPosition(1);  // a line whose text stays keeps its cursor
+    Type(kByte7, QStringLiteral("2"));
+    QVERIFY(Text(kLowInt) == "-1985229329" && Line(kLowInt)->cursorPosition() == 1);
     Type(kByte0, QStringLiteral("x"));
     auto* swap = qobject_cast<QPushButton*>(Control(1062));
     swap->click();
-    QCOMPARE(Value(), 0xEFCDAB8967452301ull);
-    QVERIFY(Text(kHugeInt) == "-1167088121787636991" && Text(kByte0) == "1");
+    QCOMPARE(Value(), 0xEFCDAB8967452302ull);
+    QVERIFY(Text(kHugeInt) == "-1167088121787636990" && Text(kByte0) == "2");
     QVERIFY(Text(kStatus) == "Invalid Byte #0 value" && Base(kStatus) == kOrange);
     swap->setFocus();
     QTest::keyClick(swap, Qt::Key_Return);
-    QCOMPARE(Value(), 0x0123456789ABCDEFull);
+    QCOMPARE(Value(), 0x0223456789ABCDEFull);
     QTest::keyClick(swap, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(Value(), 0xEFCDAB8967452301ull);
+    QCOMPARE(Value(), 0xEFCDAB8967452302ull);
     QApplication::clipboard()->setText(QStringLiteral("255"));
     QTest::keyClick(Line(kByte0), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(Line(kByte0), Qt::Key_V, Qt::ControlModifier);
