@@ -27,9 +27,11 @@ bench: deps
 	cmake --build --preset bench
 	@for b in build/bench/bench/*_bench; do echo "== $$b"; "$$b"; done
 
+# Every fuzz target for 30 s over its corpus (fuzz/run-all SECONDS runs them longer).
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
+	fuzz/run-all 30
 
 deps:
 	scripts/install-deps

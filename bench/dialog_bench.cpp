@@ -1,6 +1,9 @@
-// What the main dialog costs on screen: constructing and showing it against an
-// empty dialog, and one keystroke in the double's input line. Runs on the offscreen
-// platform unless QT_QPA_PLATFORM names another, so it needs no display.
+// What the main dialog costs on screen, each against its floor in the same run: built
+// and shown against an empty dialog and against the same widgets built directly in Qt
+// code (bench/floor_dialog.h); one keystroke in the double's input line against those
+// widgets receiving the texts the keystroke produces; and the resident memory of a
+// process showing it against one showing the floor. Runs on the offscreen platform
+// unless QT_QPA_PLATFORM names another, so it needs no display.
 
 #include <benchmark/benchmark.h>
 
@@ -8,12 +11,20 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <QTest>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "bench/floor_dialog.h"
 #include "bench/wait_exposed.h"
 #include "core/view_table.h"
 #include "ui/bitvane_dlg.h"
@@ -22,7 +33,11 @@
 namespace bitvane {
 namespace {
 
+using bench::EditableTextsOf;
+using bench::FloorDialog;
+using bench::FloorSnapshot;
 using bench::kWaitLimitMs;
+using bench::SnapshotOf;
 using bench::WaitExposed;
 
 // Processes events until `widget` has the keyboard focus.
@@ -36,12 +51,19 @@ bool WaitFocused(QWidget& widget) {
   return true;
 }
 
+// The floor's picture of the main window holding 1.5 in the double, and the texts of the
+// input lines and text boxes for 1.25 and for 1.5 (FloorDialog::SetTexts order).
+struct Floor {
+  FloorSnapshot snapshot;
+  std::vector<QString> texts[2];
+};
+Floor g_floor;
+
 // Construction, show until exposed (the first paint included), destruction, and
 // whatever the destroyed window left in the event queue.
-template <typename Dialog>
-void ShowAndDestroy(benchmark::State& state) {
+void ShowAndDestroy(benchmark::State& state, const std::function<QDialog*()>& make) {
   for (auto _ : state) {
-    auto dialog = std::make_unique<Dialog>();
+    std::unique_ptr<QDialog> dialog(make());
     dialog->show();
     if (!WaitExposed(*dialog)) {
       state.SkipWithError("the dialog was never exposed");
@@ -54,12 +76,17 @@ void ShowAndDestroy(benchmark::State& state) {
 }
 
 void BM_EmptyDialogShown(benchmark::State& state) {
-  ShowAndDestroy<QDialog>(state);
+  ShowAndDestroy(state, [] { return new QDialog; });
 }
 BENCHMARK(BM_EmptyDialogShown)->Unit(benchmark::kMillisecond);
 
+void BM_FloorShown(benchmark::State& state) {
+  ShowAndDestroy(state, [] { return new FloorDialog(g_floor.snapshot); });
+}
+BENCHMARK(BM_FloorShown)->Unit(benchmark::kMillisecond);
+
 void BM_MainDialogShown(benchmark::State& state) {
-  ShowAndDestroy<BitvaneDlg>(state);
+  ShowAndDestroy(state, [] { return new BitvaneDlg; });
 }
 BENCHMARK(BM_MainDialogShown)->Unit(benchmark::kMillisecond);
 
@@ -125,6 +152,55 @@ void SetTextKeystrokes(benchmark::State& state, bool paint) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 
+// The floor of a keystroke: every input line and text box given its text for the other
+// value, alternating as SetTextKeystrokes does; with `changedOnly`, only those whose
+// text changes.
+void FloorKeystrokes(benchmark::State& state, bool paint, bool changedOnly = false) {
+  FloorDialog probe(g_floor.snapshot);
+  probe.show();
+  if (!WaitExposed(probe)) {
+    state.SkipWithError("the floor was never exposed");
+    return;
+  }
+  // The focus in the double's line, as in the main window's keystrokes.
+  for (std::size_t i = 0; i < g_floor.texts[0].size(); ++i) {
+    if (g_floor.texts[0][i] == QStringLiteral("1.25") &&
+        g_floor.texts[1][i] == QStringLiteral("1.5")) {
+      probe.activateWindow();
+      probe.Editable(i)->setFocus(Qt::OtherFocusReason);
+      if (!WaitFocused(*probe.Editable(i)))
+        state.SkipWithError("the floor's line never got the focus");
+    }
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t next = i++ & 1;
+    probe.SetTexts(g_floor.texts[next], changedOnly ? &g_floor.texts[next ^ 1] : nullptr);
+    if (paint) QCoreApplication::processEvents();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void BM_FloorKeystroke(benchmark::State& state) {
+  FloorKeystrokes(state, false);
+}
+BENCHMARK(BM_FloorKeystroke)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorKeystrokePainted(benchmark::State& state) {
+  FloorKeystrokes(state, true);
+}
+BENCHMARK(BM_FloorKeystrokePainted)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorKeystrokeChangedOnly(benchmark::State& state) {
+  FloorKeystrokes(state, false, true);
+}
+BENCHMARK(BM_FloorKeystrokeChangedOnly)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorKeystrokeChangedOnlyPainted(benchmark::State& state) {
+  FloorKeystrokes(state, true, true);
+}
+BENCHMARK(BM_FloorKeystrokeChangedOnlyPainted)->Unit(benchmark::kMicrosecond);
+
 void BM_Keystroke(benchmark::State& state) {
   SetTextKeystrokes(state, false);
 }
@@ -162,15 +238,106 @@ void BM_KeystrokeKeyEvents(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeKeyEvents)->Unit(benchmark::kMicrosecond);
 
+// Resident memory: each in a process of its own that shows one window and reports its
+// VmRSS. The floor reads its snapshot from a file.
+std::string g_self;
+QString g_snapshotFile;
+
+// VmRSS of this process in kB; 0 when unreadable.
+long ResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return 0;
+}
+
+// The child's side: `--resident window` or `--resident floor FILE`.
+int ReportResident(int argc, char** argv) {
+  QApplication app(argc, argv);
+  std::unique_ptr<QDialog> dialog;
+  if (argc > 3) {
+    QFile file(QString::fromLocal8Bit(argv[3]));
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    QDataStream in(&file);
+    FloorSnapshot snapshot;
+    in >> snapshot;
+    dialog = std::make_unique<FloorDialog>(snapshot);
+  } else {
+    dialog = std::make_unique<BitvaneDlg>();
+  }
+  dialog->show();
+  if (!WaitExposed(*dialog)) return 1;
+  QCoreApplication::processEvents();
+  std::printf("%ld\n", ResidentKb());
+  return 0;
+}
+
+void Resident(benchmark::State& state, bool floor) {
+  long kb = 0;
+  for (auto _ : state) {
+    QProcess child;
+    QStringList args{QStringLiteral("--resident"),
+                     floor ? QStringLiteral("floor") : QStringLiteral("window")};
+    if (floor) args << g_snapshotFile;
+    child.start(QString::fromStdString(g_self), args);
+    if (!child.waitForFinished(30000) || child.exitCode() != 0) {
+      state.SkipWithError("the measuring process failed");
+      return;
+    }
+    const long measured = child.readAllStandardOutput().trimmed().toLong();
+    kb = kb == 0 ? measured : std::min(kb, measured);
+  }
+  state.counters["RSS_MiB"] = static_cast<double>(kb) / 1024.0;
+}
+
+void BM_ResidentFloor(benchmark::State& state) {
+  Resident(state, true);
+}
+BENCHMARK(BM_ResidentFloor)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_ResidentMainWindow(benchmark::State& state) {
+  Resident(state, false);
+}
+BENCHMARK(BM_ResidentMainWindow)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Fills g_floor from a shown main window.
+bool PrepareFloor() {
+  BitvaneDlg dialog;
+  dialog.show();
+  if (!WaitExposed(dialog)) return false;
+  auto* input =
+      qobject_cast<QLineEdit*>(dialog.Controls().Control(ControlIdsOf(ViewId::Double64).input));
+  const QString values[2] = {QStringLiteral("1.25"), QStringLiteral("1.5")};
+  for (int i = 0; i < 2; ++i) {
+    input->setText(values[i]);
+    QCoreApplication::processEvents();
+    g_floor.texts[i] = EditableTextsOf(dialog);
+  }
+  g_floor.snapshot = SnapshotOf(dialog);
+  return g_floor.texts[0] != g_floor.texts[1];
+}
+
 }  // namespace
 }  // namespace bitvane
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (argc > 2 && std::string(argv[1]) == "--resident") return bitvane::ReportResident(argc, argv);
+  bitvane::g_self = argv[0];
   // The benchmark's flags first, then Qt's; whatever is left is unknown.
   benchmark::Initialize(&argc, argv);
   QApplication app(argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!bitvane::PrepareFloor()) return 1;
+  QTemporaryFile snapshot;
+  if (!snapshot.open()) return 1;
+  {
+    QDataStream out(&snapshot);
+    out << bitvane::g_floor.snapshot;
+  }
+  snapshot.flush();
+  bitvane::g_snapshotFile = snapshot.fileName();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;
