@@ -1,5 +1,7 @@
 #include "ui/icon_file.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -34,7 +36,13 @@ QImage DecodePng(std::span<const std::uint8_t> image, int width, int height) {
       Be32(image.data() + 20) != static_cast<std::uint32_t>(height)) {
     return {};
   }
-  QImage decoded = QImage::fromData(image.data(), static_cast<int>(image.size()), "PNG");
+  // Read as PNG only: detecting the format would load and ask every image plugin first.
+  QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(image.data()),
+                                             static_cast<qsizetype>(image.size()));
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, QByteArrayLiteral("png"));
+  reader.setAutoDetectImageFormat(false);
+  QImage decoded = reader.read();
   if (decoded.width() != width || decoded.height() != height) return {};
   return decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }

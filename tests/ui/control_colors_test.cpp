@@ -3,6 +3,10 @@
 #include "ui/control_colors.h"
 
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <map>
 
 #include "tests/ui/ui_test.h"
@@ -219,16 +223,71 @@ class ControlColorsTest : public QObject {
                                       {QVariant(), false}})
       QCOMPARE(PrefersDarkFromReply(reply), dark);
 
+    // A bus is there when its address is set or the runtime folder holds its socket;
+    // without one, the address becomes "disabled:" and the theme query is light at once.
     const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS"),
                      runtime = qgetenv("XDG_RUNTIME_DIR");
-    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    qputenv("XDG_RUNTIME_DIR", "/nonexistent-runtime-dir");
-    QElapsedTimer timer;
-    timer.start();
-    const bool dark = SystemPrefersDark();
+    QTemporaryDir withSocket;
+    QFile(withSocket.filePath(QStringLiteral("bus"))).open(QIODevice::WriteOnly);
+    const QByteArray socketFolder = withSocket.path().toLocal8Bit();
+    const struct {
+      const char *address, *runtime;
+      bool advertised;
+      const char* afterDisabling;
+    } rows[] = {{"unix:path=/x", "/nonexistent", true, "unix:path=/x"},
+                {"", socketFolder.constData(), true, ""},
+                {"", "/nonexistent", false, "disabled:"},
+                {"disabled:", socketFolder.constData(), false, "disabled:"}};
+    for (const auto& row : rows) {
+      BITVANE_ROW(QString::fromLatin1(row.address) + " " + QString::fromLocal8Bit(row.runtime));
+      qputenv("DBUS_SESSION_BUS_ADDRESS", row.address);
+      qputenv("XDG_RUNTIME_DIR", row.runtime);
+      QCOMPARE(SessionBusAdvertised(), row.advertised);
+      DisableBusAutolaunch();
+      QCOMPARE(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QByteArray(row.afterDisabling));
+      if (row.advertised) continue;
+      QElapsedTimer timer;
+      timer.start();
+      QVERIFY(!SystemPrefersDark() && timer.elapsed() < 1000);
+    }
     qputenv("DBUS_SESSION_BUS_ADDRESS", address);
     qputenv("XDG_RUNTIME_DIR", runtime);
-    QVERIFY(!dark && timer.elapsed() < 1000);
+  }
+
+  // On a bus where the portal could be started but is not running, the theme query
+  // answers light at once instead of waiting for it to start.
+  void themeQueryStartsNoPortal() {
+    QTemporaryDir bus;
+    QDir(bus.path()).mkdir(QStringLiteral("services"));
+    QFile config(bus.filePath(QStringLiteral("session.conf")));
+    QFile service(bus.filePath(QStringLiteral("services/portal.service")));
+    QVERIFY(config.open(QIODevice::WriteOnly) && service.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:tmpdir=%1</listen>"
+                                "<auth>EXTERNAL</auth><servicedir>%1/services</servicedir>"
+                                "<policy context=\"default\"><allow send_destination=\"*\" "
+                                "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                "<allow own=\"*\"/></policy></busconfig>")
+                     .arg(bus.path())
+                     .toUtf8());
+    service.write("[D-BUS Service]\nName=org.freedesktop.portal.Desktop\nExec=/bin/sleep 10\n");
+    config.close();
+    service.close();
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                  QStringLiteral("--config-file=") + config.fileName()});
+    QVERIFY2(daemon.waitForStarted() && daemon.waitForReadyRead(5000), "no dbus-daemon");
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    QElapsedTimer timer;
+    timer.start();
+    const bool dark = SystemPrefersDark(5000);
+    const qint64 waited = timer.elapsed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    daemon.kill();
+    daemon.waitForFinished();
+    QVERIFY(!dark);
+    QVERIFY2(waited < 2500, qPrintable(QString::number(waited)));
   }
 };
 
