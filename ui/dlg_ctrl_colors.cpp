@@ -111,8 +111,21 @@ void DlgCtrlColors::OnOwnerDestroyed(unsigned subclassId) {
   Detach();
 }
 
+QWidget* DlgCtrlColors::Control(int id) {
+  QWidget* owner = m_colors.Owner();
+  if (owner == nullptr || id == kOwnerWindowId) return FindControl(owner, id);
+  if (const auto known = m_found.constFind(id); known != m_found.cend()) {
+    QWidget* control = known->data();
+    if (control != nullptr && ControlIdOf(control) == id && owner->isAncestorOf(control))
+      return control;
+  }
+  QWidget* found = FindControl(owner, id);
+  m_found.insert(id, found);
+  return found;
+}
+
 void DlgCtrlColors::ShowColors(int id) {
-  QWidget* control = FindControl(m_colors.Owner(), id);
+  QWidget* control = Control(id);
   if (control == nullptr) return;
   const ControlColors::Entry* entry = m_subclassId != 0 ? m_colors.Lookup(id) : nullptr;
   if (entry != nullptr) {

@@ -4,8 +4,10 @@
 // a removed entry leaves the widget with its default palette again. The hook follows
 // the dialog's life: when the dialog is destroyed it clears the table and detaches.
 
+#include <QHash>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 #include "ui/control_colors.h"
@@ -42,10 +44,14 @@ class DlgCtrlColors : public QObject {
   // Puts control `id` in the colours of its entry, or in its default ones while
   // detached or without an entry.
   void ShowColors(int id);
+  // The owner's control `id`, remembered from the last search while it is still there
+  // with that id: a search walks every widget of the dialog.
+  QWidget* Control(int id);
 
   ControlColors m_colors;
   unsigned m_subclassId = 0;
   QMetaObject::Connection m_ownerDestroyed;
+  QHash<int, QPointer<QWidget>> m_found;
 };
 
 }  // namespace bitvane

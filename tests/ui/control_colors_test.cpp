@@ -184,6 +184,18 @@ class ControlColorsTest : public QObject {
 
     QVERIFY(hook.Colors().SetColors(-1, kGrey, kDark) &&
             hook.Colors().SetColors(1045, kGrey, kDark));
+    // A control replaced by another of its id, or given another id, is found anew.
+    const auto base = [&fixture](int id) {
+      return FindControl(fixture.dialog.get(), id)->palette().color(QPalette::Window);
+    };
+    QCOMPARE(base(1045), ToQColor(kDark));
+    delete fixture.controls[1045].first;
+    SetControlId(new QLabel(fixture.dialog.get()), 1045);
+    QVERIFY(hook.Colors().SetColors(1045, kGrey, kBlue) && base(1045) == ToQColor(kBlue));
+    SetControlId(FindControl(fixture.dialog.get(), 1045), 1046);
+    SetControlId(new QLabel(fixture.dialog.get()), 1045);
+    QVERIFY(hook.Colors().SetColors(1045, kGrey, kPink) && base(1045) == ToQColor(kPink));
+    QCOMPARE(base(1046), ToQColor(kBlue));
     earlier.reset();  // no longer the owner: nothing happens
     QVERIFY(hook.SubclassId() != 0 && hook.Colors().Count() == 2);
     fixture.dialog.reset();
