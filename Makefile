@@ -26,6 +26,7 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench
 	@for b in build/bench/bench/*_bench; do echo "== $$b"; "$$b"; done
+	bench/process_start.sh
 
 # Every fuzz target for 30 s over its corpus (fuzz/run-all SECONDS runs them longer).
 fuzz: deps
