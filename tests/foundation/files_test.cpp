@@ -20,6 +20,7 @@ namespace bitvane {
 namespace {
 
 using namespace std::string_literals;
+using test::Pattern;
 using test::Wide;
 using Block = TNAutoFreePtrTo<std::uint8_t>;
 using Paths = std::vector<std::pair<std::u16string, std::u16string>>;
@@ -134,12 +135,6 @@ TEST(FilePaths, SystemPathsAndExecutableName) {
   }
   const std::u16string name = ExecutableFileName();
   EXPECT_TRUE(name.starts_with(u"/") && name.ends_with(u"/foundation_test")) << WideToUtf8(name);
-}
-
-std::string Pattern(std::size_t size) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
-  return bytes;
 }
 
 // The bytes, then four zeros. `size` by reference: the read in the same call fills it.

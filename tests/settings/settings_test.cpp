@@ -1,6 +1,5 @@
 // Registry keys and the persistent settings, over a hive in a temporary folder.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +25,7 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using Stored = std::pair<std::uint32_t, std::string>;
 using Texts = std::vector<std::u16string>;
+using test::Pattern;
 
 constexpr std::uint32_t kReadWrite = KEY_READ | KEY_WRITE;
 constexpr char16_t kKeyPath[] = u"HKCU\\Software\\Kelmo\\bitvane\\Settings";
@@ -33,13 +33,6 @@ const Stored kNone{REG_NONE, {}};
 
 Stored Dword(std::uint32_t n) {
   return {REG_DWORD, std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}};
-}
-
-// Bytes with no period of 256, so a shifted or truncated copy shows.
-std::string Pattern(std::size_t size) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = char((i * 2654435761u) >> 13);
-  return bytes;
 }
 
 // Value `name` of an open key, else of the settings key; kNone when it cannot be read.
@@ -353,18 +346,7 @@ TEST_F(Settings, TwoProgramsSavingAtOnceBothSucceed) {
   Run run;
   ASSERT_TRUE(run.store.LoadAll());
   EXPECT_TRUE(run.low == run.high && (run.low == 1020 || run.low == 2020)) << run.low << run.high;
-  sqlite3* db = nullptr;
-  std::string verdict;
-  ASSERT_EQ(sqlite3_open_v2(m_hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_exec(
-      db, "PRAGMA integrity_check",
-      [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0];
-        return 0;
-      },
-      &verdict, nullptr);
-  sqlite3_close(db);
-  EXPECT_EQ(verdict, "ok");
+  EXPECT_EQ(test::Sql(m_hive, "PRAGMA integrity_check"), test::Rows{"ok"});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // Text conversions for tests: UTF-16 results shown as bytes, and byte strings (file
-// names, arguments) read as the program reads them.
+// names, arguments) read as the program reads them; sample bytes.
 
 #include <cstddef>
 #include <cstdio>
@@ -30,6 +30,14 @@ inline std::string Shown(std::u16string_view text) {
 // A byte string (a path, an argument) as the program's own conversion reads it.
 inline std::u16string Wide(std::string_view bytes) {
   return AnsiToWide(bytes.data(), static_cast<std::ptrdiff_t>(bytes.size()));
+}
+
+// `size` bytes of every value and without a period of 256, so that a shifted, cut or
+// repeated copy shows.
+inline std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  return bytes;
 }
 
 }  // namespace bitvane::test
