@@ -150,6 +150,10 @@ TEST_F(Settings, ValuesAreWrittenWhenTheyChange) {
     EXPECT_TRUE(run.store.LoadAll() && run.dark && !run.Loaded(kDarkThemeName));
     EXPECT_TRUE(run.store.SaveAll() && !fs::exists(m_dir.Join("config")));  // nor a folder
     run.low = 0x12345678;
+    ASSERT_EQ(RegBeginBatch(), 0u);  // a save that cannot open its own batch stores nothing
+    EXPECT_FALSE(run.store.SaveAll());
+    ASSERT_EQ(RegEndBatch(false), 0u);
+    EXPECT_EQ(Read(kValueLowName), kNone);
     ASSERT_TRUE(run.store.SaveAll());
     EXPECT_TRUE(run.Loaded(kDarkThemeName));
   }
