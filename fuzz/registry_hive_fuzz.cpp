@@ -26,15 +26,20 @@ std::string Bytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// A folder of this process's own, in memory when the system has one.
-const fs::path& Folder() {
-  static const fs::path folder = [] {
+// A folder of this process's own, in memory when the system has one, removed at exit.
+std::string g_folder;
+
+const std::string& Folder() {
+  if (g_folder.empty()) {
     const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path made = base / ("bitvane-hive-fuzz-" + std::to_string(::getpid()));
-    fs::create_directories(made);
-    return made;
-  }();
-  return folder;
+    g_folder = (base / ("bitvane-hive-fuzz-" + std::to_string(::getpid()))).string();
+    fs::create_directories(g_folder);
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(g_folder, ignored);
+    });
+  }
+  return g_folder;
 }
 
 void ReadSettings() {
@@ -57,7 +62,7 @@ void ReadSettings() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fs::path& folder = Folder();
+  const fs::path folder = Folder();
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) fs::remove(entry);
   const fs::path hive = folder / "registry.sqlite3";
   const std::string original(reinterpret_cast<const char*>(data), size);
