@@ -66,9 +66,15 @@ TEST(FileSystem, ErrnoTicksAndPatterns) {
   EXPECT_EQ(TicksFromUnixTime(-11644473600, 100), 1u);  // 1601-01-01 itself
   EXPECT_EQ(TicksFromUnixTime(-11644473601, 0), 0u);    // before: clamped
   // Pattern, name, pattern, name, ...
-  const char* const matching[] = {
-      "*",     "",        "a?c", "abc",       "?",  "\xC3\xA9",      "?",   "\xC3",
-      "a*b*c", "aXbYbZc", "*x",  "\xC3\xA9x", "?x", "\xE4\xB8\xADx", "x?y", "x\xF0\x9F\x98\x80y"};
+  const char* const matching[] = {"*",     "",
+                                  "a?c",   "abc",
+                                  "?",     "\xC3\xA9",
+                                  "?",     "\xC3",
+                                  "a*b*c", "aXbYbZc",
+                                  "*x",    "\xC3\xA9x",
+                                  "?x",    "\xE4\xB8\xADx",
+                                  "x?y",   "x\xF0\x9F\x98\x80y",
+                                  "?",     "\xF4\x8F\xBF\xBF"};  // the last character, U+10FFFF
   const char* const different[] = {"", "a",     "a?c",       "ac", "??", "\xC3\xA9", "*?",
                                    "", "*.txt", "a.txt.bak", "a*", "A",  "*\xA9",    "\xC3\xA9"};
   for (std::size_t i = 0; i < std::size(matching); i += 2) {
