@@ -110,6 +110,9 @@ void WindowMenu::OpenFromKeyboard(QWidget* receiver) {
 // The Menu key and Shift+F10 are taken here, so that a context request the platform
 // may derive from the Menu key finds the menu open and goes to it instead.
 bool WindowMenu::eventFilter(QObject* watched, QEvent* event) {
+  // Every event of every control passes here (paints too): the type first, it is cheap.
+  const QEvent::Type type = event->type();
+  if (type != QEvent::ContextMenu && type != QEvent::KeyPress) return false;
   auto* receiver = qobject_cast<QWidget*>(watched);
   if (receiver == nullptr) return false;
   if (event->type() == QEvent::ContextMenu) {
