@@ -4,9 +4,9 @@
 // where those end in zeros, else 16), so it comes back within that rounding; weight 400
 // is written as no weight, which reads as 0.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
