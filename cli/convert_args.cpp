@@ -109,6 +109,16 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
         return false;
       }
       out.steps.push_back({nullptr, {}, swap});
+    } else if (IsOption(arg, "--flip")) {
+      unsigned bit = 64;
+      if (OptionValue(args, i, "--flip", value) && !value.empty() && value.size() <= 2 &&
+          value.find_first_not_of("0123456789") == std::string::npos)
+        bit = static_cast<unsigned>(std::stoul(value));
+      if (bit > 63) {
+        error = "--flip wants a bit number from 0 to 63";
+        return false;
+      }
+      out.steps.push_back({nullptr, {}, std::nullopt, bit});
     } else if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
       const ValueView* view = FindView(arg.substr(0, equals));
       if (view == nullptr) {
@@ -132,15 +142,16 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
 }
 
 std::string ConvertUsage() {
-  return R"(Usage: bitvane-cli [--value HEX] [--json] [VIEW=TEXT | --swap NAME]...
+  return R"(Usage: bitvane-cli [--value HEX] [--json] [VIEW=TEXT | --swap NAME | --flip N]...
        bitvane-cli describe FILE [--template TEXT]
        bitvane-cli --version
        bitvane-cli settings [--reset]
 
 Starts from the value 0 (or --value, 1 to 16 hex digits, most significant first),
-then types each TEXT into the input line of its VIEW and runs each swap, in the
-order given, exactly as the window does: an accepted text rewrites every other
-view, a rejected one changes nothing and sets the status message. Prints the
+then types each TEXT into the input line of its VIEW, runs each swap and flips
+each bit, in the order given, exactly as the window does: an accepted text
+rewrites every other view, a rejected one changes nothing and sets the status
+message; a flipped bit rewrites every view and clears the status. Prints the
 status line, the value and every view's input and information text.
 
 Views:  byte0 ... byte7 (byte0 is the least significant), low-int, high-int,
@@ -163,6 +174,7 @@ What the float views accept:
 
 Options:
   --value HEX      start from this value instead of 0
+  --flip N         flip bit N of the value, 0 (least significant) to 63
   --json           print one JSON object instead of the readable layout
   --help           this text (it has no JSON form)
 
@@ -171,6 +183,7 @@ Examples:
   bitvane-cli --value 0123456789ABCDEF --swap huge-b
   bitvane-cli "low-int='ABCD'" --json
   bitvane-cli byte0=0x41 byte1=66 low-single=-qnan
+  bitvane-cli double=1 --flip 63
 
 Other modes:
   describe FILE    prints the version resource of an executable through a template

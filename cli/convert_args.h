@@ -16,7 +16,8 @@ namespace bitvane::cli {
 struct ConvertStep {
   const ValueView* view = nullptr;  // a text typed into this view's input line...
   std::u16string text;
-  std::optional<SwapId> swap;  // ...or a swap
+  std::optional<SwapId> swap;      // ...or a swap...
+  std::optional<unsigned> flip{};  // ...or a bit of the value flipped (0 to 63)
 };
 
 struct ConvertArgs {
@@ -30,7 +31,7 @@ struct ConvertArgs {
 [[nodiscard]] std::string_view CliViewName(const ValueView& view) noexcept;
 
 // Reads the arguments (without the program name). False with `error` set for an
-// unknown view or swap, a bad --value, an unknown option, or --help with --json. The
+// unknown view or swap, a bad --value or --flip, an unknown option, or --help with --json. The
 // error may quote arguments as they are: escape it before it reaches a terminal.
 [[nodiscard]] bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out,
                                     std::string& error);

@@ -84,6 +84,10 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
       views.OnSwap(*step.swap);
       continue;
     }
+    if (step.flip) {
+      views.OnFlipBit(*step.flip);
+      continue;
+    }
     controls.SetText(InputOf(step.view->id), step.text);  // as if typed
     if (!views.StatusMessage().empty()) {
       err << "bitvane-cli: " << CliViewName(*step.view) << ": "

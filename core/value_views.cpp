@@ -70,4 +70,11 @@ void ValueViews::OnSwap(SwapId id) {
   RefreshViews();
 }
 
+void ValueViews::OnFlipBit(unsigned bit) {
+  if (bit > 63) return;
+  value = RawValue::FromU64(value.ToU64() ^ std::uint64_t{1} << bit);
+  RefreshViews();
+  ShowStatus();
+}
+
 }  // namespace bitvane

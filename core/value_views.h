@@ -57,6 +57,9 @@ class ValueViews {
   // A swap button: reorders the bytes and rewrites every view; the status line keeps
   // its text and colours.
   void OnSwap(SwapId id);
+  // Flips bit `bit` (0 to 63; others do nothing) of the value: every view is rewritten
+  // and the status cleared, as after any accepted change.
+  void OnFlipBit(unsigned bit);
 
   // The message the status line shows; empty for "(no problem)".
   [[nodiscard]] const std::u16string& StatusMessage() const noexcept { return m_statusMessage; }

@@ -93,6 +93,7 @@ nlohmann::json Json(std::vector<std::string> args) {
 // A usage error (2) prints its escaped reason and the usage; a rejection (1) stays.
 TEST(ConvertCommand, ExitStatusAndErrors) {
   const std::string hex = "--value wants 1 to 16 hexadecimal digits, most significant first";
+  const std::string flip = "--flip wants a bit number from 0 to 63";
   // clang-format off
   const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
       {{}, 0, ""}, {{"byte0=1", "--swap", "huge-b", "double=2.5"}, 0, ""}, {{"--help"}, 0, ""},
@@ -101,7 +102,9 @@ TEST(ConvertCommand, ExitStatusAndErrors) {
       {{"--swap"}, 2, "unknown swap ''"}, {{"--json", "-h"}, 2, "--help has no JSON form"},
       {{"--swap", "d\r\n"}, 2, "unknown swap 'd\\r\\n'"},
       {{"byte9\xFF\x1B=1"}, 2, "unknown view 'byte9\\xFF\\u001B'"},
-      {{"loose\x07\xC2\x9B"}, 2, "unexpected argument 'loose\\u0007\\u009B'"}};
+      {{"loose\x07\xC2\x9B"}, 2, "unexpected argument 'loose\\u0007\\u009B'"},
+      {{"--flip", "64"}, 2, flip}, {{"--flip=-1"}, 2, flip}, {{"--flip"}, 2, flip},
+      {{"--flip", "007"}, 2, flip}, {{"byte0=x", "--flip", "63"}, 1, "byte0: Invalid Byte #0 value"}};
   // clang-format on
   for (const auto& [args, status, err] : rows) {
     const Outcome run = Convert(args);
@@ -123,6 +126,10 @@ TEST(ConvertCommand, JsonAndPlainReportsAndHelp) {
             (nlohmann::json{"Low Integer (32-bit)", "zz"}));  // the input stays as typed
   EXPECT_EQ(report["views"][8]["info"].get<std::string>().find("0x01234567 = 19088743U"), 0u);
   EXPECT_EQ(Json({"byte0=1"})["error"], false);
+  // Flips in order with the texts; a flip rewrites every view and clears the status.
+  report = Json({"double=1", "--flip", "63", "low-int=zz", "--flip=0"});
+  EXPECT_EQ((nlohmann::json{report["value"], report["status"], report["views"][13]["input"]}),
+            (nlohmann::json{"BFF0000000000001", "(no problem)", "-1"}));
   // The text after the first '=' is taken whole, '=' included; so are forged lines.
   EXPECT_EQ(Json({"low-int='=='"})["value"], "0000000000003D3D");
   EXPECT_EQ(Json({"double=1.5\nStatus (forged)"})["views"][13]["input"], "1.5\nStatus (forged)");
