@@ -96,6 +96,8 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
       out.help = true;
     } else if (arg == "--json") {
       out.json = true;
+    } else if (arg == "--explain") {
+      out.explain = true;
     } else if (IsOption(arg, "--value")) {
       if (!OptionValue(args, i, "--value", value) || !ParseHexValue(value, out.value)) {
         error = "--value wants 1 to 16 hexadecimal digits, most significant first";
@@ -142,7 +144,7 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
 }
 
 std::string ConvertUsage() {
-  return R"(Usage: bitvane-cli [--value HEX] [--json] [VIEW=TEXT | --swap NAME | --flip N]...
+  return R"(Usage: bitvane-cli [--value HEX] [--json] [--explain] [VIEW=TEXT | --swap NAME | --flip N]...
        bitvane-cli describe FILE [--template TEXT]
        bitvane-cli --version
        bitvane-cli settings [--reset]
@@ -152,7 +154,8 @@ then types each TEXT into the input line of its VIEW, runs each swap and flips
 each bit, in the order given, exactly as the window does: an accepted text
 rewrites every other view, a rejected one changes nothing and sets the status
 message; a flipped bit rewrites every view and clears the status. Prints the
-status line, the value and every view's input and information text.
+status line, the value, every view's input and information text, and each 16-bit
+word read as a half (IEEE binary16) and as a bfloat16.
 
 Views:  byte0 ... byte7 (byte0 is the least significant), low-int, high-int,
         huge-int, low-single, high-single, double
@@ -176,6 +179,9 @@ Options:
   --value HEX      start from this value instead of 0
   --flip N         flip bit N of the value, 0 (least significant) to 63
   --json           print one JSON object instead of the readable layout
+  --explain        also tell what the double and both singles are exactly: class,
+                   NaN payload, unbiased exponent, every decimal digit, and the
+                   neighbours one unit in the last place down and up
   --help           this text (it has no JSON form)
 
 Examples:

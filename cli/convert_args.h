@@ -23,6 +23,7 @@ struct ConvertStep {
 struct ConvertArgs {
   std::uint64_t value = 0;
   bool json = false;
+  bool explain = false;
   bool help = false;
   std::vector<ConvertStep> steps;
 };

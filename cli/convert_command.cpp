@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/convert_args.h"
+#include "cli/explain_report.h"
 #include "cli/terminal_text.h"
 #include "core/memory_controls.h"
 #include "core/value_views.h"
@@ -18,7 +19,8 @@ std::string HexValue(const RawValue& value) {
   return WideToUtf8(Unsigned64ToText(value.ToU64(), 16, 16, u'0'));
 }
 
-void WriteJson(const MemoryControls& controls, const ValueViews& views, std::ostream& out) {
+void WriteJson(const MemoryControls& controls, const ValueViews& views, bool explain,
+               std::ostream& out) {
   nlohmann::json report;
   report["status"] = WideToUtf8(controls.Text(kStatusLine));
   report["error"] = !views.StatusMessage().empty();
@@ -30,6 +32,8 @@ void WriteJson(const MemoryControls& controls, const ValueViews& views, std::ost
                     {"info", WideToUtf8(controls.Text(InfoOf(view.id)))}});
   }
   report["views"] = std::move(list);
+  report["words"] = WordsJson(views.value.ToU64());
+  if (explain) report["explain"] = ExplainJson(views.value.ToU64());
   out << report.dump(2) << '\n';
 }
 
@@ -97,9 +101,11 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
 
   if (request.json) {
-    WriteJson(controls, views, out);
+    WriteJson(controls, views, request.explain, out);
   } else {
     WritePlain(controls, views, out);
+    WriteWords(views.value.ToU64(), out);
+    if (request.explain) WriteExplain(views.value.ToU64(), out);
   }
   return status;
 }

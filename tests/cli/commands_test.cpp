@@ -126,6 +126,35 @@ TEST(ConvertCommand, JsonAndPlainReportsAndHelp) {
             (nlohmann::json{"Low Integer (32-bit)", "zz"}));  // the input stays as typed
   EXPECT_EQ(report["views"][8]["info"].get<std::string>().find("0x01234567 = 19088743U"), 0u);
   EXPECT_EQ(Json({"byte0=1"})["error"], false);
+  // Each word as a half and a bfloat16; with --explain, what each float is exactly.
+  report = Json({"--explain", "double=0.1"});
+  EXPECT_EQ(report["words"][0], (nlohmann::json{{"word", "word3"},
+                                                {"bits", "3FB9"},
+                                                {"half", "1.9306640625"},
+                                                {"bfloat16", "1.4453125"}}));
+  EXPECT_EQ(report["explain"]["double"],
+            (nlohmann::json{{"class", "normal"},
+                            {"exponent", -4},
+                            {"exact", "0.1000000000000000055511151231257827021181583404541015625"},
+                            {"down", "0.09999999999999999"},
+                            {"up", "0.10000000000000002"}}));
+  report = Json({"--explain", "--value", "7FC00000", "--flip", "0"});
+  EXPECT_EQ((nlohmann::json{report["words"][3]["bits"], report["words"][3]["half"]}),
+            (nlohmann::json{"0001", "5.960464477539063e-08"}));
+  EXPECT_EQ(report["explain"]["low-single"], (nlohmann::json{{"class", "quiet NaN"},
+                                                             {"payload", "0000000000001"},
+                                                             {"exact", "nan"},
+                                                             {"down", ""},
+                                                             {"up", ""}}));
+  EXPECT_FALSE(Json({})["words"].empty() || Json({}).contains("explain"));
+  const std::string explained = Convert({"--explain", "high-single=-inf"}).out;
+  EXPECT_TRUE(
+      explained.ends_with("\nlow-single  zero\n  exact  0\n  down   -1e-45\n"
+                          "  up     1e-45\n"))
+      << explained;
+  EXPECT_NE(explained.find("\nhigh-single  infinity\n  exact  -inf\n  up     "
+                           "-3.4028235e+38\n"),
+            std::string::npos);
   // Flips in order with the texts; a flip rewrites every view and clears the status.
   report = Json({"double=1", "--flip", "63", "low-int=zz", "--flip=0"});
   EXPECT_EQ((nlohmann::json{report["value"], report["status"], report["views"][13]["input"]}),
