@@ -111,6 +111,12 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
         return false;
       }
       out.steps.push_back({nullptr, {}, swap});
+    } else if (IsOption(arg, "--as")) {
+      out.copyAs = OptionValue(args, i, "--as", value) ? CopyFormatNamed(value) : std::nullopt;
+      if (!out.copyAs) {
+        error = "--as wants c, hex-float, bytes, bytes-be or python";
+        return false;
+      }
     } else if (IsOption(arg, "--flip")) {
       unsigned bit = 64;
       if (OptionValue(args, i, "--flip", value) && !value.empty() && value.size() <= 2 &&
@@ -144,7 +150,8 @@ bool ParseConvertArgs(const std::vector<std::string>& args, ConvertArgs& out, st
 }
 
 std::string ConvertUsage() {
-  return R"(Usage: bitvane-cli [--value HEX] [--json] [--explain] [VIEW=TEXT | --swap NAME | --flip N]...
+  return R"(Usage: bitvane-cli [--value HEX] [--json] [--explain | --as FORMAT]
+                   [VIEW=TEXT | --swap NAME | --flip N]...
        bitvane-cli describe FILE [--template TEXT]
        bitvane-cli --version
        bitvane-cli settings [--reset]
@@ -182,6 +189,9 @@ Options:
   --explain        also tell what the double and both singles are exactly: class,
                    NaN payload, unbiased exponent, every decimal digit, and the
                    neighbours one unit in the last place down and up
+  --as FORMAT      print every view as code instead: c (a C/C++ literal of the
+                   view's type), hex-float, bytes (an initialiser in memory order),
+                   bytes-be (most significant byte first) or python (struct.pack)
   --help           this text (it has no JSON form)
 
 Examples:

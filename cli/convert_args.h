@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/copy_as.h"
 #include "core/swaps.h"
 #include "core/view_table.h"
 
@@ -24,6 +25,7 @@ struct ConvertArgs {
   std::uint64_t value = 0;
   bool json = false;
   bool explain = false;
+  std::optional<CopyFormat> copyAs;  // print every view as code instead of the report
   bool help = false;
   std::vector<ConvertStep> steps;
 };

@@ -100,7 +100,20 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
   }
 
-  if (request.json) {
+  if (request.copyAs) {
+    nlohmann::json texts;
+    for (const ValueView& view : ViewTable()) {
+      const std::string text = CopyAsText(*request.copyAs, view, views.value);
+      if (request.json) {
+        texts[std::string(CliViewName(view))] = text;
+      } else {
+        std::string name(CliViewName(view));
+        name.resize(13, ' ');
+        out << name << text << '\n';
+      }
+    }
+    if (request.json) out << texts.dump(2) << '\n';
+  } else if (request.json) {
     WriteJson(controls, views, request.explain, out);
   } else {
     WritePlain(controls, views, out);

@@ -155,6 +155,15 @@ TEST(ConvertCommand, JsonAndPlainReportsAndHelp) {
   EXPECT_NE(explained.find("\nhigh-single  infinity\n  exact  -inf\n  up     "
                            "-3.4028235e+38\n"),
             std::string::npos);
+  // --as: every view as code, plainly or as JSON.
+  const std::string code = Convert({"double=1.5", "--as", "c"}).out;
+  EXPECT_TRUE(code.starts_with("byte0        0x00\n") &&
+              code.ends_with("\nhuge-int     0x3FF8000000000000ULL\nlow-single   0.0f\n"
+                             "high-single  1.9375f\ndouble       1.5\n"))
+      << code;
+  EXPECT_EQ(Json({"--as=bytes-be", "double=1.5"})["double"],
+            "{0x3F, 0xF8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}");
+  EXPECT_EQ(Convert({"--as", "C"}).status, 2);
   // Flips in order with the texts; a flip rewrites every view and clears the status.
   report = Json({"double=1", "--flip", "63", "low-int=zz", "--flip=0"});
   EXPECT_EQ((nlohmann::json{report["value"], report["status"], report["views"][13]["input"]}),
