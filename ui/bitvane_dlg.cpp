@@ -11,6 +11,7 @@
 #include "ui/apply_theme.h"
 #include "ui/bitvane_fmt_dlg.h"
 #include "ui/control_ids.h"
+#include "ui/copy_as_menu.h"
 #include "ui/dialog_builder.h"
 #include "ui/font_spec_qt.h"
 #include "ui/system_theme.h"
@@ -54,6 +55,15 @@ BitvaneDlg::BitvaneDlg(QWidget* parent)
       this, [this] { return m_views.darkTheme; },
       QString::fromUtf16(about.data(), qsizetype(about.size())));
   connect(menu, &WindowMenu::commandChosen, this, &BitvaneDlg::OnWindowCommand);
+  // An input line's menu copies its view's bits as code.
+  menu->SetExtender([this](QMenu* opened, QWidget* control) {
+    for (const ValueView& view : ViewTable()) {
+      if (m_controls.Control(ControlIdsOf(view.id).input) != control) continue;
+      AppendCopyAsMenu(opened, [this, &view](CopyFormat format) {
+        return CopyAsText(format, view, m_views.value);
+      });
+    }
+  });
 }
 
 void BitvaneDlg::BindControls() {

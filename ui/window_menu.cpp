@@ -80,7 +80,9 @@ QWidget* WindowMenu::MenuOwner(QWidget* receiver) const {
 }
 
 std::unique_ptr<QMenu> WindowMenu::MenuFor(QWidget* receiver) const {
-  std::unique_ptr<QMenu> menu = StandardMenuOf(MenuOwner(receiver));
+  QWidget* owner = MenuOwner(receiver);
+  std::unique_ptr<QMenu> menu = StandardMenuOf(owner);
+  if (m_extender) m_extender(menu.get(), owner);
   AppendWindowMenuItems(menu.get(), m_dark(), m_aboutText);
   return menu;
 }

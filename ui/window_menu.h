@@ -34,8 +34,15 @@ class WindowMenu : public QObject {
   WindowMenu(QWidget* window, std::function<bool()> dark, QString aboutText);
 
   // The menu a context request on `receiver` opens: the standard menu of the input
-  // line or text box it belongs to followed by the items, or the items alone.
+  // line or text box it belongs to, what the extender adds for that control, then the
+  // items; or the items alone.
   [[nodiscard]] std::unique_ptr<QMenu> MenuFor(QWidget* receiver) const;
+
+  // Called with each menu and the control it is for (the window for the background)
+  // before the window's items are appended.
+  void SetExtender(std::function<void(QMenu*, QWidget*)> extender) {
+    m_extender = std::move(extender);
+  }
 
  signals:
   // One of the two commands was chosen from a menu.
@@ -52,6 +59,7 @@ class WindowMenu : public QObject {
   QWidget* m_window;
   std::function<bool()> m_dark;
   QString m_aboutText;
+  std::function<void(QMenu*, QWidget*)> m_extender;
 };
 
 }  // namespace bitvane

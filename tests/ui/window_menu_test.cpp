@@ -1,5 +1,6 @@
 #include "ui/window_menu.h"
 
+#include <QClipboard>
 #include <vector>
 
 #include "res/string_table.h"
@@ -12,7 +13,7 @@
 namespace bitvane {
 namespace {
 
-constexpr int kByte7 = 1010, kLabel7 = 1052, kBox7 = 1044, kSwap = 1063;
+constexpr int kDouble = 1001, kByte7 = 1010, kLabel7 = 1052, kBox7 = 1044, kSwap = 1063;
 const QString kAbout = QStringLiteral("&About Bitvane...");
 
 // A menu's items: "-" for a separator, "*" after a checked item.
@@ -93,9 +94,9 @@ class WindowMenuTest : public QObject {
     }
   }
 
-  // Input lines and information boxes: their own items, then the window's; the
-  // background, labels and buttons: the window's alone. At the pointer, or from the
-  // keyboard on the control away from the pointer's place.
+  // Input lines and information boxes: their own items (an input line's then "Copy as"),
+  // then the window's; the background, labels and buttons: the window's alone. At the pointer, or
+  // from the keyboard on the control away from the pointer's place.
   void menusOfEveryPart() {
     QVERIFY(Open(false));
     auto* line = qobject_cast<QLineEdit*>(Control(kByte7));
@@ -104,12 +105,13 @@ class WindowMenuTest : public QObject {
                       lineOwn = Items(*std::unique_ptr<QMenu>(line->createStandardContextMenu())),
                       boxOwn = Items(*std::unique_ptr<QMenu>(box->createStandardContextMenu()));
     QVERIFY(lineOwn.size() > 3 && boxOwn.size() > 1);
+    const QStringList copyAs = {"-", "Copy &as"};
     const struct {
       QWidget* widget;
       Qt::Key key;
       QStringList expected;
-    } rows[] = {{line, Qt::Key_unknown, lineOwn + own},
-                {line, Qt::Key_Menu, lineOwn + own},
+    } rows[] = {{line, Qt::Key_unknown, lineOwn + copyAs + own},
+                {line, Qt::Key_Menu, lineOwn + copyAs + own},
                 {box->viewport(), Qt::Key_unknown, boxOwn + own},
                 {box, Qt::Key_F10, boxOwn + own},
                 {Control(kLabel7), Qt::Key_unknown, own.mid(1)},
@@ -126,6 +128,27 @@ class WindowMenuTest : public QObject {
                         m_menuAt != pointer);
     }
     QVERIFY(!m_dialog->DarkTheme());
+  }
+
+  // Each "Copy as" item puts the line's view as code on the clipboard.
+  void copyAsItems() {
+    QVERIFY(Open(false));
+    auto* line = qobject_cast<QLineEdit*>(Control(kDouble));
+    line->setText(QStringLiteral("1.5"));
+    const auto menu = m_dialog->findChild<WindowMenu*>()->MenuFor(line);
+    QMenu* copyAs = nullptr;
+    for (QAction* action : menu->actions())
+      if (action->text() == QStringLiteral("Copy &as")) copyAs = action->menu();
+    QVERIFY(copyAs != nullptr);
+    QStringList copied;
+    for (QAction* action : copyAs->actions()) {
+      action->trigger();
+      copied << QApplication::clipboard()->text();
+    }
+    QCOMPARE(copied,
+             (QStringList{"1.5", "0x1.8p+0", "{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F}",
+                          "{0x3F, 0xF8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}",
+                          "struct.pack('<d', float.fromhex('0x1.8p+0'))"}));
   }
 
   // Stored as dark before the first show: checked before anything is chosen. Chosen
