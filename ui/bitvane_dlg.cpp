@@ -4,7 +4,10 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTextBlock>
+#include <QTextDocument>
 
+#include "core/info_bits.h"
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
 #include "res/string_table.h"
@@ -14,6 +17,7 @@
 #include "ui/copy_as_menu.h"
 #include "ui/dialog_builder.h"
 #include "ui/font_spec_qt.h"
+#include "ui/info_box.h"
 #include "ui/system_theme.h"
 #include "ui/view_control_ids.h"
 #include "ui/window_icon.h"
@@ -55,6 +59,24 @@ BitvaneDlg::BitvaneDlg(QWidget* parent)
       this, [this] { return m_views.darkTheme; },
       QString::fromUtf16(about.data(), qsizetype(about.size())));
   connect(menu, &WindowMenu::commandChosen, this, &BitvaneDlg::OnWindowCommand);
+  // A click on a binary digit of an information box flips that bit of the value.
+  for (const ValueView& view : ViewTable()) {
+    auto* box = qobject_cast<InfoBox*>(m_controls.Control(ControlIdsOf(view.id).info));
+    if (box == nullptr) continue;
+    const auto bitAt = [box, &view](int line, int column) {
+      const QString text = box->document()->findBlockByNumber(line).text();
+      return BitAtInfoPosition(view, text.toStdU16String(), static_cast<unsigned>(line),
+                               static_cast<unsigned>(column));
+    };
+    box->SetClickableCharacters([bitAt, &view](int line, int column) -> std::optional<QString> {
+      const std::optional<InfoBit> bit = bitAt(line, column);
+      if (!bit) return std::nullopt;
+      return QString::fromStdString(InfoBitTip(view, *bit));
+    });
+    connect(box, &InfoBox::characterClicked, this, [this, bitAt](int line, int column) {
+      if (const std::optional<InfoBit> bit = bitAt(line, column)) m_views.OnFlipBit(bit->valueBit);
+    });
+  }
   // An input line's menu copies its view's bits as code.
   menu->SetExtender([this](QMenu* opened, QWidget* control) {
     for (const ValueView& view : ViewTable()) {

@@ -2,10 +2,15 @@
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QToolTip>
+#include <utility>
 
 namespace bitvane {
 
@@ -75,6 +80,67 @@ void InfoBox::focusOutEvent(QFocusEvent* event) {
   QTextEdit::focusOutEvent(event);
   update();
   viewport()->update();
+}
+
+void InfoBox::SetClickableCharacters(std::function<std::optional<QString>(int, int)> tip) {
+  m_clickable = std::move(tip);
+  viewport()->setMouseTracking(static_cast<bool>(m_clickable));
+}
+
+std::optional<QPoint> InfoBox::CharacterAt(const QPoint& point) const {
+  const QTextCursor nearest = cursorForPosition(point);
+  int position = nearest.position();
+  // The nearest boundary may lie right of the character under the pointer.
+  if (point.x() < cursorRect(nearest).left()) --position;
+  const QTextBlock block = document()->findBlock(position);
+  const int column = position - block.position();
+  if (!block.isValid() || position < 0 || column < 0 || column >= block.length() - 1)
+    return std::nullopt;
+  QTextCursor next(document());
+  next.setPosition(position + 1);
+  if (point.x() >= cursorRect(next).left() + 1) return std::nullopt;  // past the line's end
+  return QPoint(column, block.blockNumber());
+}
+
+bool InfoBox::viewportEvent(QEvent* event) {
+  if (m_clickable && (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
+    const QPoint point = event->type() == QEvent::ToolTip
+                             ? static_cast<QHelpEvent*>(event)->pos()
+                             : static_cast<QMouseEvent*>(event)->position().toPoint();
+    const std::optional<QPoint> at = CharacterAt(point);
+    const std::optional<QString> tip = at ? m_clickable(at->y(), at->x()) : std::nullopt;
+    if (tip) {
+      viewport()->setCursor(Qt::PointingHandCursor);
+    } else {
+      viewport()->unsetCursor();
+    }
+    if (event->type() == QEvent::ToolTip) {
+      if (tip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), *tip, viewport());
+      } else {
+        QToolTip::hideText();
+      }
+      return true;
+    }
+  }
+  return QTextEdit::viewportEvent(event);
+}
+
+void InfoBox::mousePressEvent(QMouseEvent* event) {
+  m_pressed.reset();
+  if (m_clickable && event->button() == Qt::LeftButton) {
+    const std::optional<QPoint> at = CharacterAt(event->position().toPoint());
+    if (at && m_clickable(at->y(), at->x())) m_pressed = at;
+  }
+  QTextEdit::mousePressEvent(event);
+}
+
+void InfoBox::mouseReleaseEvent(QMouseEvent* event) {
+  QTextEdit::mouseReleaseEvent(event);
+  const std::optional<QPoint> pressed = std::exchange(m_pressed, std::nullopt);
+  if (!pressed || event->button() != Qt::LeftButton || textCursor().hasSelection()) return;
+  if (CharacterAt(event->position().toPoint()) == pressed)
+    emit characterClicked(pressed->y(), pressed->x());
 }
 
 }  // namespace bitvane

@@ -5,10 +5,14 @@
 // focus moves on to another control its selection is dropped, so that only one control
 // ever looks active.
 
+#include <QPoint>
 #include <QTextEdit>
+#include <functional>
+#include <optional>
 
 class QEvent;
 class QFocusEvent;
+class QMouseEvent;
 class QPaintEvent;
 
 namespace bitvane {
@@ -19,14 +23,31 @@ class InfoBox : public QTextEdit {
  public:
   explicit InfoBox(QWidget* parent = nullptr);
 
+  // Tells what the character at `line`, `column` of the text stands for: a tooltip for
+  // a character that a click acts on, none for the others. Over such a character the
+  // pointer is a hand, and a click on it (a press and release without a drag) emits
+  // characterClicked.
+  void SetClickableCharacters(std::function<std::optional<QString>(int line, int column)> tip);
+
+ signals:
+  void characterClicked(int line, int column);
+
  protected:
   bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
   [[nodiscard]] QColor FocusColor() const;
+  // The line and column of the character under `point` (viewport coordinates).
+  [[nodiscard]] std::optional<QPoint> CharacterAt(const QPoint& point) const;
+
+  std::function<std::optional<QString>(int, int)> m_clickable;
+  std::optional<QPoint> m_pressed;  // the clickable character a press began on
 };
 
 }  // namespace bitvane

@@ -1,5 +1,7 @@
 #include "ui/bitvane_dlg.h"
 
+#include <QToolTip>
+
 #include "res/dialog_template.h"
 #include "tests/ui/ui_test.h"
 #include "ui/control_ids.h"
@@ -131,6 +133,54 @@ class BitvaneDlgTest : public QObject {
     QDialog dialog;
     BuildDialogFromTemplate(&dialog, dialogTemplate);
     QCOMPARE(SetInitialFocus(&dialog, dialogTemplate), FindControl(&dialog, 3));
+  }
+
+  // A click on a binary digit, where it is drawn, flips its bit, in either theme and at
+  // any font size; the hand and the tooltip tell which bit. A click elsewhere does not.
+  void clickingADigitFlipsItsBit() {
+    const QFont font = QApplication::font();
+    for (const int grow : {0, 6}) {
+      for (const bool dark : {false, true}) {
+        BITVANE_ROW(QString::number(grow) + (dark ? " dark" : " light"));
+        QFont larger = font;
+        larger.setPointSizeF(font.pointSizeF() + grow);
+        QApplication::setFont(larger);
+        QVERIFY(Open(dark));
+        const struct {
+          ViewId view;
+          int line, column;
+          quint64 flipped;
+          const char* tip;  // null: not a digit
+        } clicks[] = {{ViewId::Double64, 0, 22, 1ull << 52,
+                       "bit 52 of the value; exponent bit 0 of the double"},
+                      {ViewId::Byte0, 3, 7, 1, "bit 0 of the value; bit 0 of byte #0"},
+                      {ViewId::HighInt32, 1, 0, 1ull << 63, nullptr},
+                      {ViewId::Double64, 0, 4, 0, nullptr}};  // the '=' of "Sign="
+        quint64 value = 0;
+        for (const auto& click : clicks) {
+          auto* box = qobject_cast<QTextEdit*>(Control(ControlIdsOf(click.view).info));
+          QTextCursor at(box->document()->findBlockByNumber(click.line));
+          at.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, click.column);
+          const QRect left = box->cursorRect(at);
+          at.movePosition(QTextCursor::Right);
+          const int right = box->cursorRect(at).left();
+          // the digit's left half at one size, its right half at the other
+          const QPoint point(grow == 0 ? left.left() + 2 : right - 2, left.center().y());
+          if (click.tip != nullptr) {
+            QHelpEvent help(QEvent::ToolTip, point, box->viewport()->mapToGlobal(point));
+            QCoreApplication::sendEvent(box->viewport(), &help);
+            QCOMPARE(QToolTip::text(), QString::fromLatin1(click.tip));
+            QCOMPARE(box->viewport()->cursor().shape(), Qt::PointingHandCursor);
+          }
+          QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, point);
+          value ^= click.flipped;
+          QCOMPARE(Value(), value);
+        }
+        QCOMPARE(Text(kStatus), QStringLiteral("(no problem)"));
+        m_dialog.reset();
+      }
+    }
+    QApplication::setFont(font);
   }
 
   // Every view but the typed line is rewritten (a line whose text stays is left as it
