@@ -130,6 +130,22 @@ FloatExplanation ExplainSingle(std::uint32_t bits) {
   return Explain<float>(bits, 23, 8);
 }
 
+std::string ExplanationText(const FloatExplanation& e, std::size_t width) {
+  std::string text(FloatClassName(e.kind));
+  if (e.kind == FloatClass::QuietNaN || e.kind == FloatClass::SignallingNaN) {
+    char payload[32];
+    const auto end = std::to_chars(payload, payload + sizeof payload, e.payload, 16).ptr;
+    text += ", payload 0x" + std::string(payload, end);
+  }
+  if (e.exponent) text += ", exponent " + std::to_string(*e.exponent);
+  text += "\nexact ";
+  for (std::size_t at = 0; at < e.exact.size(); at += width)
+    text += (at == 0 ? "" : "\n      ") + e.exact.substr(at, width);
+  if (!e.down.empty()) text += "\ndown  " + e.down;
+  if (!e.up.empty()) text += "\nup    " + e.up;
+  return text;
+}
+
 double HalfToDouble(std::uint16_t bits) noexcept {
   const int field = (bits >> 10) & 0x1F;
   const int fraction = bits & 0x3FF;

@@ -30,6 +30,10 @@ struct FloatExplanation {
 [[nodiscard]] std::string ExactDecimal(std::uint64_t mantissa, int exponent2, bool negative);
 
 [[nodiscard]] FloatExplanation ExplainDouble(std::uint64_t bits);
+// The explanation as lines for a tooltip: "normal, exponent -4" (or the class with a
+// NaN's payload), "exact" and the digits broken every `width` characters, "down" and
+// "up" where there are neighbours. Lines end with "\n" but the last.
+[[nodiscard]] std::string ExplanationText(const FloatExplanation& explanation, std::size_t width);
 [[nodiscard]] FloatExplanation ExplainSingle(std::uint32_t bits);
 
 // The 16-bit word read as IEEE binary16 (exact as a double) and as bfloat16 (the top

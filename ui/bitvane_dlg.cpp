@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include "core/float_explain.h"
 #include "core/info_bits.h"
 #include "foundation/font_spec.h"
 #include "res/dialog_template.h"
@@ -75,6 +76,14 @@ BitvaneDlg::BitvaneDlg(QWidget* parent)
     });
     connect(box, &InfoBox::characterClicked, this, [this, bitAt](int line, int column) {
       if (const std::optional<InfoBit> bit = bitAt(line, column)) m_views.OnFlipBit(bit->valueBit);
+    });
+    if (view.kind != ViewKind::Float) continue;
+    // Elsewhere on a float's box: what the float is, exactly.
+    box->SetBoxToolTip([this, &view] {
+      const std::uint64_t bits = m_views.value.Bytes(view.firstByte, view.size);
+      const FloatExplanation explained =
+          view.size == 8 ? ExplainDouble(bits) : ExplainSingle(static_cast<std::uint32_t>(bits));
+      return QString::fromStdString(ExplanationText(explained, 64));
     });
   }
   // An input line's menu copies its view's bits as code.

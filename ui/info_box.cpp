@@ -103,16 +103,18 @@ std::optional<QPoint> InfoBox::CharacterAt(const QPoint& point) const {
 }
 
 bool InfoBox::viewportEvent(QEvent* event) {
-  if (m_clickable && (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
+  if ((m_clickable || m_boxTip) &&
+      (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
     const QPoint point = event->type() == QEvent::ToolTip
                              ? static_cast<QHelpEvent*>(event)->pos()
                              : static_cast<QMouseEvent*>(event)->position().toPoint();
-    const std::optional<QPoint> at = CharacterAt(point);
-    const std::optional<QString> tip = at ? m_clickable(at->y(), at->x()) : std::nullopt;
+    const std::optional<QPoint> at = m_clickable ? CharacterAt(point) : std::nullopt;
+    std::optional<QString> tip = at ? m_clickable(at->y(), at->x()) : std::nullopt;
     if (tip) {
       viewport()->setCursor(Qt::PointingHandCursor);
     } else {
       viewport()->unsetCursor();
+      if (m_boxTip) tip = m_boxTip();
     }
     if (event->type() == QEvent::ToolTip) {
       if (tip) {

@@ -28,6 +28,8 @@ class InfoBox : public QTextEdit {
   // pointer is a hand, and a click on it (a press and release without a drag) emits
   // characterClicked.
   void SetClickableCharacters(std::function<std::optional<QString>(int line, int column)> tip);
+  // The tooltip anywhere else in the box, asked for when it is to show.
+  void SetBoxToolTip(std::function<QString()> tip) { m_boxTip = std::move(tip); }
 
  signals:
   void characterClicked(int line, int column);
@@ -48,6 +50,7 @@ class InfoBox : public QTextEdit {
 
   std::function<std::optional<QString>(int, int)> m_clickable;
   std::optional<QPoint> m_pressed;  // the clickable character a press began on
+  std::function<QString()> m_boxTip;
 };
 
 }  // namespace bitvane

@@ -93,6 +93,17 @@ TEST(FloatExplain, ClassPayloadExponentAndNeighbours) {
   }
 }
 
+TEST(FloatExplain, TooltipLines) {
+  EXPECT_EQ(ExplanationText(ExplainDouble(std::bit_cast<std::uint64_t>(0.1)), 30),
+            "normal, exponent -4\nexact 0.1000000000000000055511151231\n"
+            "      257827021181583404541015625\n"
+            "down  0.09999999999999999\nup    0.10000000000000002");
+  EXPECT_EQ(ExplanationText(ExplainSingle(0xFFA00001), 64),
+            "signalling NaN, payload 0x200001\nexact -nan");
+  EXPECT_EQ(ExplanationText(ExplainSingle(0x7F800000), 64),
+            "infinity\nexact inf\ndown  3.4028235e+38");
+}
+
 TEST(FloatExplain, HalfAndBFloat16Readings) {
   const std::pair<std::uint16_t, double> halves[] = {{0x3C00, 1.0},
                                                      {0x0001, std::ldexp(1, -24)},

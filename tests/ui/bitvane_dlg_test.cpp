@@ -177,6 +177,16 @@ class BitvaneDlgTest : public QObject {
           QCOMPARE(Value(), value);
         }
         QCOMPARE(Text(kStatus), QStringLiteral("(no problem)"));
+        // Elsewhere on a float's box, the tooltip tells what the float is exactly.
+        auto* box = qobject_cast<QTextEdit*>(Control(ControlIdsOf(ViewId::Double64).info));
+        const QPoint sign = box->cursorRect(QTextCursor(box->document())).center() + QPoint(2, 0);
+        QHelpEvent help(QEvent::ToolTip, sign, box->viewport()->mapToGlobal(sign));
+        QCoreApplication::sendEvent(box->viewport(), &help);
+        const QString tip = QToolTip::text();  // the value now: 0x8010000000000001
+        QVERIFY2(
+            tip.startsWith("normal, exponent -1022\nexact -0.000") &&
+                tip.endsWith("\ndown  -2.2250738585072024e-308\nup    -2.2250738585072014e-308"),
+            qPrintable(tip));
         m_dialog.reset();
       }
     }
