@@ -1,26 +1,17 @@
 #include "cli/explain_report.h"
 
-#include <charconv>
 #include <string>
 
 #include "core/float_explain.h"
+#include "foundation/number_text.h"
+#include "foundation/wide_to_utf8.h"
 
 namespace bitvane::cli {
 
 namespace {
 
-template <typename Float>
-std::string Shortest(Float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 std::string Hex(std::uint64_t bits, int digits) {
-  std::string text(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, bits >>= 4)
-    text[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[bits & 0xF];
-  return text;
+  return WideToUtf8(Unsigned64ToText(bits, 16, digits, u'0'));
 }
 
 std::uint16_t Word(std::uint64_t value, int index) {
@@ -50,8 +41,8 @@ nlohmann::json WordsJson(std::uint64_t value) {
     const std::uint16_t bits = Word(value, index);
     words.push_back({{"word", "word" + std::to_string(index)},
                      {"bits", Hex(bits, 4)},
-                     {"half", Shortest(HalfToDouble(bits))},
-                     {"bfloat16", Shortest(BFloat16ToFloat(bits))}});
+                     {"half", ShortestText(HalfToDouble(bits))},
+                     {"bfloat16", ShortestText(BFloat16ToFloat(bits))}});
   }
   return words;
 }

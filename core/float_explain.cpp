@@ -57,9 +57,9 @@ FloatExplanation Explain(Bits bits, int fractionBits, int exponentBits) {
       out.kind = FloatClass::Infinity;
       out.exact = negative ? "-inf" : "inf";
       if (negative)
-        out.up = Shortest(-std::numeric_limits<Float>::max());
+        out.up = ShortestText(-std::numeric_limits<Float>::max());
       else
-        out.down = Shortest(std::numeric_limits<Float>::max());
+        out.down = ShortestText(std::numeric_limits<Float>::max());
       return out;
     }
     out.kind = (fraction & quiet) != 0 ? FloatClass::QuietNaN : FloatClass::SignallingNaN;
@@ -76,12 +76,20 @@ FloatExplanation Explain(Bits bits, int fractionBits, int exponentBits) {
   if (out.kind != FloatClass::Zero) out.exponent = (field == 0 ? 1 : field) - bias;
   out.exact = ExactDecimal(mantissa, (field == 0 ? 1 : field) - bias - fractionBits, negative);
   const Float infinity = std::numeric_limits<Float>::infinity();
-  out.down = Shortest(std::nextafter(value, -infinity));
-  out.up = Shortest(std::nextafter(value, infinity));
+  out.down = ShortestText(std::nextafter(value, -infinity));
+  out.up = ShortestText(std::nextafter(value, infinity));
   return out;
 }
 
 }  // namespace
+
+std::string ShortestText(double value) {
+  return Shortest(value);
+}
+
+std::string ShortestText(float value) {
+  return Shortest(value);
+}
 
 std::string_view FloatClassName(FloatClass kind) noexcept {
   switch (kind) {

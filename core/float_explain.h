@@ -36,6 +36,10 @@ struct FloatExplanation {
 [[nodiscard]] std::string ExplanationText(const FloatExplanation& explanation, std::size_t width);
 [[nodiscard]] FloatExplanation ExplainSingle(std::uint32_t bits);
 
+// The shortest text that reads back as exactly this value ("0.1", "1e-45").
+[[nodiscard]] std::string ShortestText(double value);
+[[nodiscard]] std::string ShortestText(float value);
+
 // The 16-bit word read as IEEE binary16 (exact as a double) and as bfloat16 (the top
 // half of a single).
 [[nodiscard]] double HalfToDouble(std::uint16_t bits) noexcept;
