@@ -3,13 +3,16 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QToolTip>
+#include <cstdlib>
 #include <utility>
 
 namespace bitvane {
@@ -22,6 +25,11 @@ InfoBox::InfoBox(QWidget* parent) : QTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   document()->setDocumentMargin(1);
+  // A rewritten text keeps the highlight where it was, as long as a character that a
+  // click acts on still stands there.
+  connect(this, &QTextEdit::textChanged, this, [this] {
+    if (m_highlight) SetHighlight(IsClickable(*m_highlight) ? m_highlight : std::nullopt);
+  });
 }
 
 // The box's text colour contrasts with its face in either theme.
@@ -33,6 +41,7 @@ QColor InfoBox::FocusColor() const {
 // painted over in the focus colour once the style has drawn it.
 bool InfoBox::event(QEvent* event) {
   const bool handled = QTextEdit::event(event);
+  if (event->type() == QEvent::PaletteChange && m_highlight) PaintHighlight();
   if (event->type() == QEvent::Paint && hasFocus()) {
     QPainter painter(this);
     const QRect box = rect();
@@ -76,6 +85,7 @@ void InfoBox::focusOutEvent(QFocusEvent* event) {
       cursor.clearSelection();
       setTextCursor(cursor);
     }
+    if (m_highlight) SetHighlight(std::nullopt);
   }
   QTextEdit::focusOutEvent(event);
   update();
@@ -141,8 +151,125 @@ void InfoBox::mouseReleaseEvent(QMouseEvent* event) {
   QTextEdit::mouseReleaseEvent(event);
   const std::optional<QPoint> pressed = std::exchange(m_pressed, std::nullopt);
   if (!pressed || event->button() != Qt::LeftButton || textCursor().hasSelection()) return;
-  if (CharacterAt(event->position().toPoint()) == pressed)
-    emit characterClicked(pressed->y(), pressed->x());
+  if (CharacterAt(event->position().toPoint()) != pressed) return;
+  if (m_highlight) SetHighlight(pressed);
+  emit characterClicked(pressed->y(), pressed->x());
+}
+
+bool InfoBox::IsClickable(QPoint at) const {
+  return m_clickable && m_clickable(at.y(), at.x()).has_value();
+}
+
+QRect InfoBox::CharacterRect(QPoint at) const {
+  QTextCursor cursor(document());
+  cursor.setPosition(document()->findBlockByNumber(at.y()).position() + at.x());
+  const QRect left = cursorRect(cursor);
+  cursor.movePosition(QTextCursor::Right);
+  return QRect(left.topLeft(), QPoint(cursorRect(cursor).left() - 1, left.bottom()));
+}
+
+std::optional<QPoint> InfoBox::HighlightTarget(int key) const {
+  const QTextDocument* text = document();
+  const auto length = [text](int line) { return text->findBlockByNumber(line).length() - 1; };
+  // The next clickable character from `from` (not itself) one `step` at a time, in
+  // reading order, or within its line.
+  const auto scan = [&](QPoint at, int step, bool withinLine) -> std::optional<QPoint> {
+    for (;;) {
+      at.rx() += step;
+      if (at.x() < 0 || at.x() >= length(at.y())) {
+        at.ry() += step;
+        if (withinLine || at.y() < 0 || at.y() >= text->blockCount()) return std::nullopt;
+        at.rx() = step > 0 ? -1 : length(at.y());
+      } else if (IsClickable(at)) {
+        return at;
+      }
+    }
+  };
+  if (!m_highlight) {  // the first key: the character at the text cursor or after it
+    const QTextCursor cursor = textCursor();
+    const QPoint start(cursor.positionInBlock(), cursor.blockNumber());
+    if (IsClickable(start)) return start;
+    if (std::optional<QPoint> after = scan(start, 1, false)) return after;
+    return scan(start, -1, false);
+  }
+  const QPoint at = *m_highlight;
+  switch (key) {
+    case Qt::Key_Left:
+      return scan(at, -1, false);
+    case Qt::Key_Right:
+      return scan(at, 1, false);
+    case Qt::Key_Home:
+      return scan(QPoint(-1, at.y()), 1, true);
+    case Qt::Key_End:
+      return scan(QPoint(length(at.y()), at.y()), -1, true);
+    default:
+      break;
+  }
+  // Up and Down: the nearest line that has clickable characters, the one nearest across.
+  const int step = key == Qt::Key_Up ? -1 : 1;
+  const int across = CharacterRect(at).center().x();
+  for (int line = at.y() + step; line >= 0 && line < text->blockCount(); line += step) {
+    std::optional<QPoint> nearest;
+    int distance = 0;
+    for (std::optional<QPoint> next = scan(QPoint(-1, line), 1, true); next;
+         next = scan(*next, 1, true)) {
+      const int off = std::abs(CharacterRect(*next).center().x() - across);
+      if (!nearest || off < distance) {
+        nearest = next;
+        distance = off;
+      }
+    }
+    if (nearest) return nearest;
+  }
+  return std::nullopt;
+}
+
+void InfoBox::SetHighlight(std::optional<QPoint> at) {
+  m_highlight = at;
+  if (at) {  // Shift and the arrows select from there, as from any text cursor
+    QTextCursor cursor(document());
+    cursor.setPosition(document()->findBlockByNumber(at->y()).position() + at->x());
+    setTextCursor(cursor);
+  }
+  PaintHighlight();
+}
+
+// The highlighted character in the box's colours swapped, as a block cursor.
+void InfoBox::PaintHighlight() {
+  QList<QTextEdit::ExtraSelection> selections;
+  if (m_highlight) {
+    QTextEdit::ExtraSelection selection;
+    selection.cursor = QTextCursor(document());
+    selection.cursor.setPosition(document()->findBlockByNumber(m_highlight->y()).position() +
+                                 m_highlight->x());
+    selection.cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor);
+    selection.format.setBackground(FocusColor());
+    selection.format.setForeground(palette().color(QPalette::Active, QPalette::Base));
+    selections << selection;
+  }
+  setExtraSelections(selections);
+}
+
+void InfoBox::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (m_clickable && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (key == Qt::Key_Space && m_highlight) {
+      emit characterClicked(m_highlight->y(), m_highlight->x());
+      return;
+    }
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
+        key == Qt::Key_Home || key == Qt::Key_End) {
+      const std::optional<QPoint> to = HighlightTarget(key);
+      if (to) {
+        SetHighlight(to);
+        // The bit's tooltip, as the pointer would show it, below the character.
+        QToolTip::showText(viewport()->mapToGlobal(CharacterRect(*to).bottomLeft()),
+                           *m_clickable(to->y(), to->x()), viewport());
+      }
+      if (to || m_highlight) return;
+    }
+  }
+  QTextEdit::keyPressEvent(event);
 }
 
 }  // namespace bitvane

@@ -12,6 +12,7 @@
 
 class QEvent;
 class QFocusEvent;
+class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
 
@@ -26,7 +27,9 @@ class InfoBox : public QTextEdit {
   // Tells what the character at `line`, `column` of the text stands for: a tooltip for
   // a character that a click acts on, none for the others. Over such a character the
   // pointer is a hand, and a click on it (a press and release without a drag) emits
-  // characterClicked.
+  // characterClicked. With the focus, the arrow keys (and Home and End within a line)
+  // move a highlight among those characters and Space clicks the highlighted one; the
+  // highlight shows from the first such key until the focus moves on.
   void SetClickableCharacters(std::function<std::optional<QString>(int line, int column)> tip);
   // The tooltip anywhere else in the box, asked for when it is to show.
   void SetBoxToolTip(std::function<QString()> tip) { m_boxTip = std::move(tip); }
@@ -39,6 +42,7 @@ class InfoBox : public QTextEdit {
   bool viewportEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
@@ -47,10 +51,18 @@ class InfoBox : public QTextEdit {
   [[nodiscard]] QColor FocusColor() const;
   // The line and column of the character under `point` (viewport coordinates).
   [[nodiscard]] std::optional<QPoint> CharacterAt(const QPoint& point) const;
+  // Characters as QPoint(column, line), as CharacterAt gives them.
+  [[nodiscard]] bool IsClickable(QPoint at) const;
+  // Where `key` moves the highlight to; none when it stays.
+  [[nodiscard]] std::optional<QPoint> HighlightTarget(int key) const;
+  [[nodiscard]] QRect CharacterRect(QPoint at) const;
+  void SetHighlight(std::optional<QPoint> at);
+  void PaintHighlight();
 
   std::function<std::optional<QString>(int, int)> m_clickable;
   std::optional<QPoint> m_pressed;  // the clickable character a press began on
   std::function<QString()> m_boxTip;
+  std::optional<QPoint> m_highlight;  // the character the keys act on
 };
 
 }  // namespace bitvane

@@ -193,6 +193,98 @@ class BitvaneDlgTest : public QObject {
     QApplication::setFont(font);
   }
 
+  // In a focused information box the arrows, Home and End move a highlighted digit,
+  // reading on across lines, and Space flips its bit; the highlight keeps its place
+  // through the rewrite and a theme change, follows a click, and goes with the focus.
+  void keysFlipTheHighlightedBit() {
+    const auto highlight = [](QTextEdit* box) -> std::optional<QPoint> {
+      const QList<QTextEdit::ExtraSelection> marks = box->extraSelections();
+      if (marks.isEmpty()) return std::nullopt;
+      const QTextCursor& mark = marks.first().cursor;
+      const QPalette& colors = box->palette();
+      if (marks.size() != 1 || mark.selectedText().size() != 1 ||
+          marks.first().format.background().color() != colors.color(QPalette::Text) ||
+          marks.first().format.foreground().color() != colors.color(QPalette::Base))
+        return QPoint(-1, -1);
+      QTextCursor start(mark);
+      start.setPosition(mark.selectionStart());
+      return QPoint(start.positionInBlock(), start.blockNumber());
+    };
+    auto* box = qobject_cast<QTextEdit*>(Control(ControlIdsOf(ViewId::Double64).info));
+    Line(kHugeInt)->setFocus();
+    for (int i = 0; QApplication::focusWidget() != box && i < 20; ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() == box && !highlight(box));
+    const struct {
+      Qt::Key key;
+      int column, line;  // where the highlight is then
+      quint64 value;
+      const char* tip;  // null: no new tooltip
+    } steps[] = {
+        {Qt::Key_Right, 5, 0, 0, "bit 63 of the value; sign bit of the double"},
+        {Qt::Key_Space, 5, 0, 1ull << 63, nullptr},
+        {Qt::Key_Right, 11, 0, 1ull << 63, "bit 62 of the value; exponent bit 10 of the double"},
+        {Qt::Key_End, 22, 0, 1ull << 63, "bit 52 of the value; exponent bit 0 of the double"},
+        {Qt::Key_Right, 5, 1, 1ull << 63, "bit 51 of the value; fraction bit 51 of the double"},
+        {Qt::Key_Space, 5, 1, 0x8008000000000000, nullptr},
+        {Qt::Key_Left, 22, 0, 0x8008000000000000, nullptr},
+        {Qt::Key_Home, 5, 0, 0x8008000000000000, nullptr},
+        {Qt::Key_Left, 5, 0, 0x8008000000000000, nullptr},  // the first digit stays
+        {Qt::Key_End, 22, 0, 0x8008000000000000, nullptr},
+        {Qt::Key_Space, 22, 0, 0x8018000000000000, nullptr},
+    };
+    for (const auto& step : steps) {
+      BITVANE_ROW(QString::number(step.column) + "," + QString::number(step.line));
+      QToolTip::hideText();
+      QTest::keyClick(box, step.key);
+      QCOMPARE(highlight(box), std::optional(QPoint(step.column, step.line)));
+      QCOMPARE(Value(), quint64(step.value));
+      if (step.tip != nullptr) QCOMPARE(QToolTip::text(), QString::fromLatin1(step.tip));
+    }
+    QCOMPARE(Text(kStatus), QStringLiteral("(no problem)"));
+    // Down and Up: the digit nearest across in the next line with digits, and back.
+    const auto across = [box](QPoint at) {
+      QTextCursor cursor(box->document()->findBlockByNumber(at.y()));
+      cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, at.x());
+      return box->cursorRect(cursor).left();
+    };
+    const int digit = across(QPoint(23, 0)) - across(QPoint(22, 0));
+    QTest::keyClick(box, Qt::Key_Down);
+    const std::optional<QPoint> below = highlight(box);
+    QVERIFY(below && below->y() == 1 && std::abs(across(*below) - across(QPoint(22, 0))) < digit);
+    QTest::keyClick(box, Qt::Key_Down);  // no line below has digits
+    QCOMPARE(highlight(box), below);
+    QTest::keyClick(box, Qt::Key_Up);
+    QVERIFY(highlight(box) && highlight(box)->y() == 0);
+    // Shift and an arrow still select, from the highlight; the theme's colours follow.
+    const int up = box->document()->findBlockByNumber(0).position() + highlight(box)->x();
+    QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+    QVERIFY(box->textCursor().selectionStart() == up && box->textCursor().selectionEnd() == up + 1);
+    m_dialog->ApplyTheme(true);
+    QVERIFY(highlight(box) && highlight(box)->x() >= 0);
+    // A click on a digit moves the highlight there and flips it.
+    QTextCursor sign(box->document());
+    sign.setPosition(5);
+    const QPoint point = box->cursorRect(sign).center() + QPoint(2, 0);
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, point);
+    QVERIFY(highlight(box) == QPoint(5, 0) && Value() == 0x0018000000000000);
+    // The bytes' digits are on their fourth line; the first key reads on to them.
+    QTest::keyClick(box, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != box && !highlight(box));
+    auto* byte = qobject_cast<QTextEdit*>(Control(ControlIdsOf(ViewId::Byte0).info));
+    byte->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(byte, Qt::Key_Down);
+    QTest::keyClick(byte, Qt::Key_Space);
+    QVERIFY(highlight(byte) == QPoint(0, 3) && Value() == 0x0018000000000080);
+    // With the text cursor past every digit, the first key takes the last one.
+    box->setFocus(Qt::TabFocusReason);
+    byte->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(byte, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(byte, Qt::Key_Right);
+    QTest::keyClick(byte, Qt::Key_Space);
+    QVERIFY(highlight(byte) == QPoint(7, 3) && Value() == 0x0018000000000081);
+  }
+
   // Every view but the typed line is rewritten (a line whose text stays is left as it
   // is); a rejected text marks line and status. A
   // click, Enter or keypad Enter swaps; the status stays as it was. A paste is typing;
