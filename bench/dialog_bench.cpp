@@ -1,9 +1,10 @@
 // What the main dialog costs on screen, each against its floor in the same run: built
 // and shown against an empty dialog and against the same widgets built directly in Qt
 // code (bench/floor_dialog.h); one keystroke in the double's input line against those
-// widgets receiving the texts the keystroke produces; and the resident memory of a
-// process showing it against one showing the floor. Runs on the offscreen platform
-// unless QT_QPA_PLATFORM names another, so it needs no display.
+// widgets receiving the texts the keystroke produces; a bit flipped with Space against a
+// keystroke; and the resident memory of a process showing it against one showing the
+// floor. Runs on the offscreen platform unless QT_QPA_PLATFORM names another, so it
+// needs no display.
 
 #include <benchmark/benchmark.h>
 
@@ -119,6 +120,9 @@ class ShownDialog {
 
   [[nodiscard]] const char* Error() const { return m_error; }
   [[nodiscard]] QLineEdit& Input() { return *m_input; }
+  [[nodiscard]] QWidget* DoubleInfoBox() {
+    return m_dialog.Controls().Control(ControlIdsOf(ViewId::Double64).info);
+  }
 
   // True when the value is `number` and the status line is clear.
   [[nodiscard]] bool Holds(double number) {
@@ -237,6 +241,45 @@ void BM_KeystrokeKeyEvents(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(2 * state.iterations()));
 }
 BENCHMARK(BM_KeystrokeKeyEvents)->Unit(benchmark::kMicrosecond);
+
+// A bit flipped from the keyboard: Space in the double's focused information box, its
+// highlight on the fraction's top bit, so that the value alternates 1.5 and 1.0 and
+// every view is rewritten, as after a keystroke (and the double's own line too).
+// Compare with BM_KeystrokeKeyEvents and, with `paint`, BM_KeystrokePainted.
+void FlipKeystrokes(benchmark::State& state, bool paint) {
+  ShownDialog shown;
+  QWidget* box = shown.Error() == nullptr ? shown.DoubleInfoBox() : nullptr;
+  if (box == nullptr) {
+    state.SkipWithError(shown.Error() != nullptr ? shown.Error() : "no information box");
+    return;
+  }
+  box->setFocus(Qt::TabFocusReason);
+  // the sign, the exponent's last digit, the fraction's first
+  for (const Qt::Key key : {Qt::Key_Right, Qt::Key_End, Qt::Key_Right}) QTest::keyClick(box, key);
+  QTest::keyClick(box, Qt::Key_Space);
+  if (!shown.Holds(1.0)) {
+    state.SkipWithError("Space did not flip the fraction's top bit");
+    return;
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    QTest::keyClick(box, Qt::Key_Space);
+    ++i;
+    if (paint) QCoreApplication::processEvents();
+  }
+  if (!shown.Holds((i & 1) != 0 ? 1.5 : 1.0)) state.SkipWithError("a flip was lost");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void BM_FlipBit(benchmark::State& state) {
+  FlipKeystrokes(state, false);
+}
+BENCHMARK(BM_FlipBit)->Unit(benchmark::kMicrosecond);
+
+void BM_FlipBitPainted(benchmark::State& state) {
+  FlipKeystrokes(state, true);
+}
+BENCHMARK(BM_FlipBitPainted)->Unit(benchmark::kMicrosecond);
 
 // Resident memory: each in a process of its own that shows one window and reports its
 // VmRSS. The floor reads its snapshot from a file.
