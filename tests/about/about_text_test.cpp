@@ -22,21 +22,24 @@ namespace {
 using namespace bitvane::testing;
 using test::Narrow;
 
+// Only the version and build lines.
+constexpr std::uint32_t kBare =
+    kAboutNoCompany | kAboutNoCopyright | kAboutNoComments | kAboutNoLoadedFrom;
+
 // Build time: the time given, else the file's date, else the PE link time; local if it fits.
 TEST(AboutText, LinesAndBuildTime) {
   const Bytes undated = SampleBlock(0x00010002, 0x00030004, 0, 0);
-  const std::uint32_t bare =
-      kAboutNoCompany | kAboutNoCopyright | kAboutNoComments | kAboutNoLoadedFrom;
   const std::tuple<Bytes, std::uint32_t, const char*, const char*> rows[] = {
       {SampleBlock(), 0, "UTC-1",
        "\r\nby Sample Maker\r\nCopyright (C) Sample Maker\r\nSample comments\r\nBuilt on "
        "2014-11-14 T 12:42:29\r\nLoaded from "},
-      {PeImage(0x8664, undated, 1'600'000'000), bare, "UTC0", "\r\nBuilt on 2020-09-13 T 12:26:40"},
-      {SampleBlock(0x00010002, 0x00030004, 0, ~0ull), bare ^ kAboutNoCompany, "UTC-1",
+      {PeImage(0x8664, undated, 1'600'000'000), kBare, "UTC0",
+       "\r\nBuilt on 2020-09-13 T 12:26:40"},
+      {SampleBlock(0x00010002, 0x00030004, 0, ~0ull), kBare ^ kAboutNoCompany, "UTC-1",
        "\r\nby Sample Maker\r\n*** Illegal NTimeStamp ***"},
-      {SampleBlock(0x00010002, 0x00030004, 0, 1), bare, "UTC+1",
+      {SampleBlock(0x00010002, 0x00030004, 0, 1), kBare, "UTC+1",
        "\r\nBuilt on 1601-01-01 T 00:00:00"},
-      {PeImage(0x8664, undated), bare, "UTC0", ""}};
+      {PeImage(0x8664, undated), kBare, "UTC0", ""}};
   for (const auto& [block, flags, zone, rest] : rows) {
     const ScopedTimeZone scoped(zone);
     NVersionInfo info;
@@ -52,7 +55,7 @@ TEST(AboutText, LinesAndBuildTime) {
   NVersionInfo info;  // the time given wins over the file's date
   ASSERT_TRUE(info.LoadBlock(std::get<0>(rows[0]).data(), std::get<0>(rows[0]).size()));
   AboutOptions options;
-  options.Flags = bare;
+  options.Flags = kBare;
   FillFromVersion(options, &info, u"Tue Mar  5 14:07:09 2024", u"Revision banner");
   EXPECT_EQ(options.Title, u"About sample");
   const std::string text = Narrow(options.Text);
@@ -63,23 +66,17 @@ TEST(AboutText, LinesAndBuildTime) {
 // An ELF file records no link time: an undated one read from disk shows its modification
 // time, the same bytes loaded from memory show none.
 TEST(AboutText, UndatedElfFileShowsItsModificationTime) {
-  const Bytes elf = Joined({{0x7F, 'E', 'L', 'F', 2, 1},
-                            Bytes(12, 0),
-                            {62, 0},
-                            Bytes(44, 0),
-                            SampleBlock(0x00010002, 0x00030004, 0, 0)});
+  const Bytes elf = ElfImage(1, SampleBlock(0x00010002, 0x00030004, 0, 0));
   const test::TempDir scratch;
   const std::string path = scratch.Write("undated", std::string(elf.begin(), elf.end()));
   const timespec times[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
   const ScopedTimeZone scoped("UTC-1");
-  const std::uint32_t bare =
-      kAboutNoCompany | kAboutNoCopyright | kAboutNoComments | kAboutNoLoadedFrom;
   for (const bool fromDisk : {true, false}) {
     NVersionInfo info;
     ASSERT_TRUE(fromDisk ? info.LoadFile(test::Wide(path))
                          : info.LoadBlock(elf.data(), elf.size()));
-    const std::u16string text = BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, bare);
+    const std::u16string text = BuildAboutText(info, kNullTimeStamp, nullptr, nullptr, kBare);
     EXPECT_EQ(Narrow(text.substr(text.find(u"1.2.3.4") + 7)),
               fromDisk ? "\r\nBuilt on 2020-09-13 T 13:26:40" : "");
   }

@@ -52,6 +52,12 @@ inline Bytes SampleBlock(std::uint32_t productMS = 0x00010002, std::uint32_t pro
   return VersionTree(productMS, productLS, flags, {Folder(u"040904b0", SampleStrings())}, date);
 }
 
+// A 64-bit ELF header of byte order `order` (1 little-, 2 big-endian) with machine bytes
+// 62, 0, then `tail`.
+inline Bytes ElfImage(std::uint8_t order, const Bytes& tail) {
+  return Joined({{0x7F, 'E', 'L', 'F', 2, order}, Bytes(12, 0), {62, 0}, Bytes(44, 0), tail});
+}
+
 // A DOS header pointing at 264 bytes of PE headers (signature, machine, link time), `tail`.
 inline Bytes PeImage(std::uint16_t machine, const Bytes& tail = {}, std::uint32_t linkTime = 0) {
   Bytes image(0x40, 0);

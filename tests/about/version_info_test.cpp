@@ -150,8 +150,7 @@ TEST(VersionLoadBlock, StringsTranslationsAndReset) {
 TEST(VersionDescribe, TemplatesFixedInformationAndProcessor) {
   const Bytes sample = PeImage(0x01C0, SampleBlock(0x00070002, 0x00030004, 0));
   const Bytes pe = PeImage(0x8664, SampleBlock());
-  const Bytes elf =
-      Joined({{0x7F, 'E', 'L', 'F', 2, 2}, Bytes(12, 0), {62, 0}, Bytes(44, 0), SampleBlock()});
+  const Bytes elf = ElfImage(2, SampleBlock());
   // clang-format off
   const std::tuple<Bytes, const char16_t*, const char16_t*> rows[] = {
       {sample, u"%p|%f|%v|%i|%r|%o|%l|%m|%x|%g|%n|%N",

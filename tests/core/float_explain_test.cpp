@@ -45,6 +45,7 @@ TEST(FloatExplain, ExactDigitsAgreeWithTheCLibrary) {
 }
 
 TEST(FloatExplain, ClassPayloadExponentAndNeighbours) {
+  // clang-format off
   struct Row {
     std::uint64_t bits;
     bool single;
@@ -52,34 +53,24 @@ TEST(FloatExplain, ClassPayloadExponentAndNeighbours) {
     std::uint64_t payload;
     std::optional<int> exponent;
     const char *exact, *down, *up;
-  } rows[] = {{0x3FF0000000000000, false, FloatClass::Normal, 0, 0, "1", "0.9999999999999999",
-               "1.0000000000000002"},
-              {0x8000000000000000, false, FloatClass::Zero, 0, {}, "-0", "-5e-324", "5e-324"},
-              {0x000FFFFFFFFFFFFF, false, FloatClass::Subnormal, 0, -1022, nullptr,
-               "2.2250738585072004e-308", "2.2250738585072014e-308"},
-              {0x7FF0000000000000,
-               false,
-               FloatClass::Infinity,
-               0,
-               {},
-               "inf",
-               "1.7976931348623157e+308",
-               ""},
-              {0xFFF0000000000000,
-               false,
-               FloatClass::Infinity,
-               0,
-               {},
-               "-inf",
-               "",
-               "-1.7976931348623157e+308"},
-              {0x7FF8000000000005, false, FloatClass::QuietNaN, 5, {}, "nan", "", ""},
-              {0xFFF0000000000001, false, FloatClass::SignallingNaN, 1, {}, "-nan", "", ""},
-              {0x3F800000, true, FloatClass::Normal, 0, 0, "1", "0.99999994", "1.0000001"},
-              {0x00000001, true, FloatClass::Subnormal, 0, -126, nullptr, "0", "3e-45"},
-              {0x7FA00001, true, FloatClass::SignallingNaN, 0x200001, {}, "nan", "", ""},
-              {0x7F7FFFFF, true, FloatClass::Normal, 0, 127,
-               "340282346638528859811704183484516925440", "3.4028233e+38", "inf"}};
+  } rows[] = {
+      {0x3FF0000000000000, false, FloatClass::Normal, 0, 0, "1", "0.9999999999999999",
+       "1.0000000000000002"},
+      {0x8000000000000000, false, FloatClass::Zero, 0, {}, "-0", "-5e-324", "5e-324"},
+      {0x000FFFFFFFFFFFFF, false, FloatClass::Subnormal, 0, -1022, nullptr,
+       "2.2250738585072004e-308", "2.2250738585072014e-308"},
+      {0x7FF0000000000000, false, FloatClass::Infinity, 0, {}, "inf", "1.7976931348623157e+308",
+       ""},
+      {0xFFF0000000000000, false, FloatClass::Infinity, 0, {}, "-inf", "",
+       "-1.7976931348623157e+308"},
+      {0x7FF8000000000005, false, FloatClass::QuietNaN, 5, {}, "nan", "", ""},
+      {0xFFF0000000000001, false, FloatClass::SignallingNaN, 1, {}, "-nan", "", ""},
+      {0x3F800000, true, FloatClass::Normal, 0, 0, "1", "0.99999994", "1.0000001"},
+      {0x00000001, true, FloatClass::Subnormal, 0, -126, nullptr, "0", "3e-45"},
+      {0x7FA00001, true, FloatClass::SignallingNaN, 0x200001, {}, "nan", "", ""},
+      {0x7F7FFFFF, true, FloatClass::Normal, 0, 127, "340282346638528859811704183484516925440",
+       "3.4028233e+38", "inf"}};
+  // clang-format on
   for (const Row& row : rows) {
     const FloatExplanation got =
         row.single ? ExplainSingle(static_cast<std::uint32_t>(row.bits)) : ExplainDouble(row.bits);

@@ -8,7 +8,8 @@ namespace bitvane {
 namespace {
 
 TEST(InfoBits, EachDigitIsItsBitAndNothingElseIs) {
-  const std::u16string byteLine = u"01000001", intLine = u"00000000_00000000_00000000_01000001",
+  const std::u16string byteLine = u"01000001", tooLong = u"010000011",
+                       intLine = u"00000000_00000000_00000000_01000001",
                        hugeLine =
                            u"00111111_11111000_00000000_00000000_00000000_00000000_"
                            u"00000000_01000001",
@@ -25,16 +26,15 @@ TEST(InfoBits, EachDigitIsItsBitAndNothingElseIs) {
     const char* tip;
   } rows[] = {
       {ViewId::Byte0, byteLine, 3, 1, 6, "bit 6 of the value; bit 6 of byte #0"},
-      {ViewId::Byte7, byteLine, 3, 0, 63, nullptr},
       {ViewId::Byte0, byteLine, 2, 1, -1, nullptr},
       {ViewId::Byte0, byteLine, 3, 8, -1, nullptr},
+      {ViewId::Byte0, tooLong, 3, 8, -1, nullptr},     // more digits than the view has bits
       {ViewId::LowInt32, intLine, 1, 8, -1, nullptr},  // a group separator
       {ViewId::LowInt32, intLine, 1, 9, 23, "bit 23 of the value; bit 23 of the low integer"},
       {ViewId::LowInt32, intLine, 1, 34, 0, nullptr},
       {ViewId::HighInt32, intLine, 1, 0, 63, "bit 63 of the value; bit 31 of the high integer"},
       {ViewId::HighInt32, intLine, 0, 0, -1, nullptr},
       {ViewId::HugeInt64, hugeLine, 1, 70, 0, nullptr},
-      {ViewId::HugeInt64, hugeLine, 1, 0, 63, nullptr},
       {ViewId::Double64, doubleTop, 0, 5, 63, "bit 63 of the value; sign bit of the double"},
       {ViewId::Double64, doubleTop, 0, 4, -1, nullptr},
       {ViewId::Double64, doubleTop, 0, 11, 62,
