@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/last_error.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text.h"
+#include "tests/support/with_error.h"
 
 namespace bitvane {
 namespace {
@@ -22,6 +24,7 @@ namespace {
 using namespace std::string_literals;
 using test::Pattern;
 using test::Wide;
+using test::WithError;
 using Block = TNAutoFreePtrTo<std::uint8_t>;
 using Paths = std::vector<std::pair<std::u16string, std::u16string>>;
 constexpr std::size_t kPiece = kReadWholeFilePiece;
@@ -31,14 +34,6 @@ class Files : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(dir.Made()); }
   test::TempDir dir;
 };
-
-// The call's result, with the error code it left after a cleared one.
-template <class F>
-auto WithError(F call) {
-  SetLastError(0);
-  auto result = call();
-  return std::pair(result, GetLastError());
-}
 
 TEST(FilePaths, TrailingBackslashAndEnvironment) {
   EXPECT_EQ(AddTrailingBackslash(u"") + AddTrailingBackslash(u"HK\\Soft"), u"HK\\Soft\\");
@@ -95,10 +90,7 @@ TEST(FilePaths, FullPathNormalisesLexicallyAndFails) {
 }
 
 TEST_F(Files, FullPathStepsUpAsTheSystemDoes) {
-  char* real = ::realpath(dir.Path().c_str(), nullptr);
-  ASSERT_NE(real, nullptr);
-  const std::u16string base = Wide(real);
-  std::free(real);
+  const std::u16string base = Wide(std::filesystem::canonical(dir.Path()).string());
   dir.MakeDir("far");
   dir.MakeLink("lnk", dir.MakeDir("far/away"));
   dir.MakeLink("dangling", dir.Join("far/none"));
@@ -190,14 +182,12 @@ TEST_F(Files, ReadWholeFileUpToTheLimitAndNoMore) {
 
 TEST_F(Files, ReadWholeFileFailureCodes) {
   const std::string file = dir.Write("file", "");
-  // The progress call that says no; -1: cut the file short.
+  // The progress call that says no; -1: cut the file short. What opening a path fails
+  // with is the platform's (file_system_test): one such code shows it passes through.
   // clang-format off
   const std::tuple<std::u16string, ErrorCode, int> rows[] = {
       {u"", ERROR_INVALID_PARAMETER, 0}, {Wide(dir.Join("missing")), ERROR_FILE_NOT_FOUND, 0},
-      {Wide(dir.Path()), ERROR_BAD_FILE_TYPE, 0}, {Wide(dir.MakeFifo("p")), ERROR_BAD_FILE_TYPE, 0},
       {Wide(file) + u'\0', ERROR_INVALID_NAME, 0},  // would name another file
-      {u"/" + std::u16string(5000, u'a'), ERROR_FILENAME_EXCED_RANGE, 0},
-      {Wide(dir.Join(std::string(256, 'n'))), ERROR_FILENAME_EXCED_RANGE, 0},
       {Wide(file), ERROR_CANCELLED, 1}, {Wide(file), ERROR_CANCELLED, 4},
       {Wide(file), ERROR_READ_FAULT, -1}};
   // clang-format on
@@ -264,9 +254,8 @@ TEST_F(Files, ScanListsFilesOnlyAndReplacesResults) {
   ASSERT_TRUE(scan.Scan());
   ASSERT_EQ(scan.Count(), 1u);
   EXPECT_EQ(scan.First().FileName(), u"one.bin");
-  dir.MakeDir("a");  // nothing found is success
-  for (const auto& path : {dir.Join("a"), dir.Join("missing"), dir.Join("*.none"), dir.Join("a/.."),
-                           dir.MakeFifo("pipe"), std::string("/dev/zero")}) {
+  dir.MakeDir("a");  // nothing found is success: a folder, nothing there, no file
+  for (const auto& path : {dir.Join("a"), dir.Join("missing"), dir.Join("pipe.bin")}) {
     scan.SetPath(Wide(path));
     EXPECT_TRUE(scan.Scan()) << path;
     EXPECT_EQ(scan.Count(), 0u) << path;
@@ -278,9 +267,7 @@ TEST_F(Files, ScanFailuresDropResults) {
   // clang-format off
   const std::pair<std::u16string, ErrorCode> rows[] = {
       {u"", ERROR_INVALID_DATA}, {Wide(dir.Join("missing/*")), ERROR_PATH_NOT_FOUND},
-      {Wide(dir.Join("file/x")), ERROR_PATH_NOT_FOUND},
-      {u"/" + std::u16string(5000, u'a'), ERROR_FILENAME_EXCED_RANGE},  // kept from SetPath
-      {Wide(dir.Join(std::string(256, 'n'))), ERROR_FILENAME_EXCED_RANGE}};
+      {u"/" + std::u16string(5000, u'a'), ERROR_FILENAME_EXCED_RANGE}};  // kept from SetPath
   // clang-format on
   for (const auto& [path, code] : rows) {
     NScanFind scan(Wide(dir.Join("file")));

@@ -8,8 +8,8 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -19,11 +19,13 @@
 #include "platform/last_error.h"
 #include "platform/safe_memory.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/with_error.h"
 
 namespace bitvane {
 namespace {
 
 using namespace std::string_literals;
+using test::WithError;
 
 TEST(LastError, IsPerThread) {
   SetLastError(ERROR_INVALID_DATA);
@@ -65,23 +67,16 @@ TEST(FileSystem, ErrnoTicksAndPatterns) {
   EXPECT_EQ(TicksFromUnixTime(-1, 999), kTicksTo1970 - 10000000 + 9);
   EXPECT_EQ(TicksFromUnixTime(-11644473600, 100), 1u);  // 1601-01-01 itself
   EXPECT_EQ(TicksFromUnixTime(-11644473601, 0), 0u);    // before: clamped
-  // Pattern, name, pattern, name, ...
-  const char* const matching[] = {"*",     "",
-                                  "a?c",   "abc",
-                                  "?",     "\xC3\xA9",
-                                  "?",     "\xC3",
-                                  "a*b*c", "aXbYbZc",
-                                  "*x",    "\xC3\xA9x",
-                                  "?x",    "\xE4\xB8\xADx",
-                                  "x?y",   "x\xF0\x9F\x98\x80y",
-                                  "?",     "\xF4\x8F\xBF\xBF"};  // the last character, U+10FFFF
-  const char* const different[] = {"", "a",     "a?c",       "ac", "??", "\xC3\xA9", "*?",
-                                   "", "*.txt", "a.txt.bak", "a*", "A",  "*\xA9",    "\xC3\xA9"};
-  for (std::size_t i = 0; i < std::size(matching); i += 2) {
-    EXPECT_TRUE(MatchesPattern(matching[i], matching[i + 1])) << matching[i + 1];
-  }
-  for (std::size_t i = 0; i < std::size(different); i += 2) {
-    EXPECT_FALSE(MatchesPattern(different[i], different[i + 1])) << different[i + 1];
+  // clang-format off
+  const std::tuple<const char*, const char*, bool> patterns[] = {
+      {"*", "", true}, {"a?c", "abc", true}, {"?", "\xC3\xA9", true}, {"?", "\xC3", true},
+      {"a*b*c", "aXbYbZc", true}, {"*x", "\xC3\xA9x", true}, {"?x", "\xEF\xBC\xA1x", true},
+      {"x?y", "x\xF0\x9F\x98\x80y", true}, {"?", "\xF4\x8F\xBF\xBF", true},  // U+10FFFF
+      {"", "a", false}, {"a?c", "ac", false}, {"??", "\xC3\xA9", false}, {"*?", "", false},
+      {"*.txt", "a.txt.bak", false}, {"a*", "A", false}, {"*\xA9", "\xC3\xA9", false}};
+  // clang-format on
+  for (const auto& [pattern, name, matches] : patterns) {
+    EXPECT_EQ(MatchesPattern(pattern, name), matches) << pattern << " / " << name;
   }
 }
 
@@ -101,6 +96,7 @@ TEST(FileSystem, FindersAndReaders) {
     std::map<std::string, FileEntryInfo> found;
     FileFinder finder;
     FileEntryInfo entry;
+    SetLastError(0);  // the end is told, not left over
     for (bool more = finder.FindFirst(path, entry); more; more = finder.FindNext(entry)) {
       found[entry.m_name] = entry;
     }
@@ -129,29 +125,26 @@ TEST(FileSystem, FindersAndReaders) {
   // What a finder and a reader make of one path; a reader takes regular files only.
   constexpr ErrorCode kBadType = ERROR_BAD_FILE_TYPE, kNoPath = ERROR_PATH_NOT_FOUND;
   constexpr ErrorCode kNoFile = ERROR_FILE_NOT_FOUND, kBadName = ERROR_INVALID_NAME;
-  const std::tuple<std::string, ErrorCode, ErrorCode> paths[] = {
-      // 0: found, opened
-      {dir.Join("link.txt"), 0, 0},
-      {dir.Path(), 0, kBadType},
+  // clang-format off
+  const std::tuple<std::string, ErrorCode, ErrorCode> paths[] = {  // 0: found, opened
+      {dir.Join("link.txt"), 0, 0}, {dir.Path(), 0, kBadType},
       {dir.Join("pipe"), kBadType, kBadType},  // refused at once, not waiting for a writer
       {dir.Join(std::string(256, 'n')), ERROR_FILENAME_EXCED_RANGE, ERROR_FILENAME_EXCED_RANGE},
-      {dir.Join("missing"), kNoFile, kNoFile},
-      {dir.Join("*.none"), kNoFile, kNoFile},
-      {dir.Join("missing/x"), kNoPath, kNoPath},
-      {dir.Join("missing/*"), kNoPath, kNoPath},
-      {dir.Join("r/*"), kNoPath, kNoPath},
-      {"", kBadName, kBadName},
+      {dir.Join("missing"), kNoFile, kNoFile}, {dir.Join("*.none"), kNoFile, kNoFile},
+      {dir.Join("missing/x"), kNoPath, kNoPath}, {dir.Join("missing/*"), kNoPath, kNoPath},
+      {dir.Join("r/*"), kNoPath, kNoPath}, {"", kBadName, kBadName},
       {dir.Join("r\0x"s), kBadName, kBadName}};
+  // clang-format on
   for (const auto& [path, finderError, readerError] : paths) {
     FileFinder finder;
     ReadOnlyFile reader;
     FileEntryInfo entry;
-    SetLastError(0);
-    EXPECT_EQ(finder.FindFirst(path, entry), finderError == 0) << path;
-    EXPECT_EQ(GetLastError(), finderError) << path;
-    SetLastError(0);
-    EXPECT_EQ(reader.Open(path), readerError == 0) << path;
-    EXPECT_EQ(GetLastError(), readerError) << path;
+    EXPECT_EQ(WithError([&] { return finder.FindFirst(path, entry); }),
+              std::pair(finderError == 0, finderError))
+        << path;
+    EXPECT_EQ(WithError([&] { return reader.Open(path); }),
+              std::pair(readerError == 0, readerError))
+        << path;
   }
   // Entry, Size and Read are of the file that was opened, whatever its path names by now.
   const std::string path = dir.Write("f", "hello");
@@ -169,13 +162,10 @@ TEST(FileSystem, FindersAndReaders) {
     EXPECT_EQ(std::string(buffer, done), expected);
   }
   EXPECT_TRUE(reader.Close() && reader.Close());
-  for (int call = 0; call < 3; ++call) {  // each call tells the reason itself
-    SetLastError(0);
-    EXPECT_FALSE(call == 0   ? reader.Entry("f", entry)
-                 : call == 1 ? reader.Size(size)
-                             : reader.Read(buffer, 1, done));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE) << call;
-  }
+  const std::pair closed(false, ERROR_INVALID_HANDLE);  // each call tells the reason itself
+  EXPECT_EQ(WithError([&] { return reader.Entry("f", entry); }), closed);
+  EXPECT_EQ(WithError([&] { return reader.Size(size); }), closed);
+  EXPECT_EQ(WithError([&] { return reader.Read(buffer, 1, done); }), closed);
   // A regular file whose first bytes cannot be read: the process's own page 0.
   ASSERT_TRUE(reader.Open("/proc/self/mem"));
   EXPECT_FALSE(reader.Read(buffer, 1, done));
@@ -184,35 +174,38 @@ TEST(FileSystem, FindersAndReaders) {
 
 TEST(FileSystem, ParentExecutableAndCurrentDirectory) {
   test::TempDir dir;
-  char* real = ::realpath(dir.Path().c_str(), nullptr);
-  const std::string base = real ? real : "";
-  std::free(real);
+  const std::string base = std::filesystem::canonical(dir.Path());
   dir.MakeDir("a");
   dir.MakeDir("a/b");
   dir.MakeDir("gone");
   // A folder removed with its parent: there is no parent left to name.
   const int gone = ::open(dir.MakeDir("gone/e").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_TRUE(::rmdir(dir.Join("gone/e").c_str()) == 0 && ::rmdir(dir.Join("gone").c_str()) == 0);
+  // clang-format off
   const std::tuple<std::string, ErrorCode, std::string> rows[] = {
-      {base + "/a/b", 0, base + "/a"},
-      {base + "/a/b/", 0, base + "/a"},
+      {base + "/a/b", 0, base + "/a"}, {base + "/a/b/", 0, base + "/a"}, {"/", 0, "/"},
       {dir.MakeLink("lnk", base + "/a/b"), 0, base + "/a"},  // the target's parent, not `base`
-      {"/", 0, "/"},
-      {base + "/missing", ERROR_FILE_NOT_FOUND, ""},
+      {base + "/missing", ERROR_FILE_NOT_FOUND, ""}, {"", ERROR_INVALID_NAME, ""},
       {dir.Write("file", "x"), ERROR_PATH_NOT_FOUND, ""},
-      {"", ERROR_INVALID_NAME, ""},
       {"/proc/self/fd/" + std::to_string(gone), ERROR_FILE_NOT_FOUND, ""}};
+  // clang-format on
   for (const auto& [path, error, expected] : rows) {
     std::string parent;
-    SetLastError(0);
-    EXPECT_EQ(ParentDirectory(path, parent), error == 0) << path;
-    EXPECT_EQ(GetLastError(), error) << path;
+    EXPECT_EQ(WithError([&] { return ParentDirectory(path, parent); }),
+              std::pair(error == 0, error))
+        << path;
     EXPECT_EQ(parent, expected) << path;
   }
   ::close(gone);
   std::string path;
   EXPECT_TRUE(ExecutablePath(path) && path.ends_with("/platform_test")) << path;
-  EXPECT_TRUE(CurrentDirectory(path) && path.front() == '/') << path;
+  // A working folder longer than the first buffer: it grows until the name fits.
+  const std::string deep = dir.MakeDir("a/" + std::string(200, 'd')) + "/" + std::string(200, 'e');
+  const std::filesystem::path was = std::filesystem::current_path();
+  ASSERT_TRUE(::mkdir(deep.c_str(), 0700) == 0 && ::chdir(deep.c_str()) == 0);
+  EXPECT_TRUE(CurrentDirectory(path)) << path;
+  EXPECT_EQ(path, std::filesystem::canonical(deep).string());
+  std::filesystem::current_path(was);
 }
 
 }  // namespace

@@ -70,8 +70,6 @@ class Settings : public test::TempHiveTest {
 // Rows: a path (roots in each spelling), the access, the error, a key made?, its "N".
 TEST_F(Settings, KeyOpensOnlyWhatThePathNamesAndReadsEveryByte) {
   NRegKey key;
-  EXPECT_FALSE(key.Open(u"HKCU\\Software\\X", KEY_READ) || fs::exists(m_dir.Join("config")));
-  EXPECT_EQ(key.LastError(), 2);
   Put(u"N", Dword(7), u"Software\\X");
   // clang-format off
   const std::tuple<std::u16string_view, std::uint32_t, std::int32_t, bool, Stored> paths[] = {
@@ -104,7 +102,8 @@ TEST_F(Settings, KeyOpensOnlyWhatThePathNamesAndReadsEveryByte) {
   EXPECT_EQ(key.LastError(), 6);
   ASSERT_TRUE(key.Open(u"HKCU\\Software\\Values", kReadWrite));
   SetLastError(ERROR_SUCCESS);
-  EXPECT_TRUE(key.ListValueNames(names) && names.Count() == 0 &&
+  key.StoreError(5);  // an empty list is a success, and clears the error
+  EXPECT_TRUE(key.ListValueNames(names) && names.Count() == 0 && key.LastError() == 0 &&
               GetLastError() == ERROR_NO_MORE_ITEMS);
   const std::uint32_t scratch = NRegKey::kScratchSize;
   // clang-format off
@@ -270,8 +269,9 @@ TEST_F(Settings, StoreNamesKeyPathsAndDeleteStored) {
   EXPECT_EQ(run.store.LastError(), 2);
 }
 
-// A damaged file reads as empty and is never lost: loading leaves it, saving moves it aside.
-TEST_F(Settings, ADamagedHiveLoadsDefaultsAndIsMovedAsideByTheNextSave) {
+// A damaged file reads as empty and loading leaves it; the next save stores (the registry
+// moves the file aside, as its own tests pin down).
+TEST_F(Settings, ADamagedHiveLoadsDefaultsAndTheNextSaveStores) {
   const std::string garbage(5000, '\x5A');
   fs::create_directories(m_dir.Join("config/bitvane"));
   std::ofstream(m_hive, std::ios::binary) << garbage;
@@ -284,13 +284,6 @@ TEST_F(Settings, ADamagedHiveLoadsDefaultsAndIsMovedAsideByTheNextSave) {
     ASSERT_TRUE(run.store.SaveAll());
   }
   EXPECT_TRUE(Read(kValueLowName) == Dword(5) && !InspectSettingsFile().damaged);
-  std::vector<std::string> aside;
-  for (const auto& entry : fs::directory_iterator(m_dir.Join("config/bitvane"))) {
-    if (entry.path().filename().string().starts_with("registry.sqlite3.damaged-")) {
-      aside.push_back(test::FileBytes(entry.path()));
-    }
-  }
-  EXPECT_EQ(aside, std::vector<std::string>{garbage});
 }
 
 // Unreadable at start, a store writes only what changed; a failed save keeps the values.
