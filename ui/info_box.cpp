@@ -160,9 +160,14 @@ bool InfoBox::IsClickable(QPoint at) const {
   return m_clickable && m_clickable(at.y(), at.x()).has_value();
 }
 
-QRect InfoBox::CharacterRect(QPoint at) const {
+QTextCursor InfoBox::CursorAt(QPoint at) const {
   QTextCursor cursor(document());
   cursor.setPosition(document()->findBlockByNumber(at.y()).position() + at.x());
+  return cursor;
+}
+
+QRect InfoBox::CharacterRect(QPoint at) const {
+  QTextCursor cursor = CursorAt(at);
   const QRect left = cursorRect(cursor);
   cursor.movePosition(QTextCursor::Right);
   return QRect(left.topLeft(), QPoint(cursorRect(cursor).left() - 1, left.bottom()));
@@ -227,9 +232,7 @@ std::optional<QPoint> InfoBox::HighlightTarget(int key) const {
 void InfoBox::SetHighlight(std::optional<QPoint> at) {
   m_highlight = at;
   if (at) {  // Shift and the arrows select from there, as from any text cursor
-    QTextCursor cursor(document());
-    cursor.setPosition(document()->findBlockByNumber(at->y()).position() + at->x());
-    setTextCursor(cursor);
+    setTextCursor(CursorAt(*at));
   }
   PaintHighlight();
 }
@@ -239,9 +242,7 @@ void InfoBox::PaintHighlight() {
   QList<QTextEdit::ExtraSelection> selections;
   if (m_highlight) {
     QTextEdit::ExtraSelection selection;
-    selection.cursor = QTextCursor(document());
-    selection.cursor.setPosition(document()->findBlockByNumber(m_highlight->y()).position() +
-                                 m_highlight->x());
+    selection.cursor = CursorAt(*m_highlight);
     selection.cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor);
     selection.format.setBackground(FocusColor());
     selection.format.setForeground(palette().color(QPalette::Active, QPalette::Base));

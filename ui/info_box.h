@@ -6,6 +6,7 @@
 // ever looks active.
 
 #include <QPoint>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
 #include <optional>
@@ -55,6 +56,7 @@ class InfoBox : public QTextEdit {
   [[nodiscard]] bool IsClickable(QPoint at) const;
   // Where `key` moves the highlight to; none when it stays.
   [[nodiscard]] std::optional<QPoint> HighlightTarget(int key) const;
+  [[nodiscard]] QTextCursor CursorAt(QPoint at) const;  // before the character
   [[nodiscard]] QRect CharacterRect(QPoint at) const;
   void SetHighlight(std::optional<QPoint> at);
   void PaintHighlight();
